@@ -18,15 +18,13 @@ namespace {
 
 struct Rgb {
   int r, g, b;
-  bool operator==(const Rgb& other) const {
-    return r == other.r && g == other.g && b == other.b;
-  }
+  bool operator==(const Rgb& other) const { return r == other.r && g == other.g && b == other.b; }
 };
 
 // One colour per tile code, far enough apart that none is mistaken for another.
 const Rgb kFixtureColours[kTileCodes] = {
-    {90, 60, 30},   {0, 160, 0},    {40, 120, 200}, {120, 120, 120}, {200, 200, 200},
-    {255, 0, 255},  {255, 220, 0},  {0, 80, 80},    {160, 0, 0},     {250, 240, 200},
+    {90, 60, 30},  {0, 160, 0},   {40, 120, 200}, {120, 120, 120}, {200, 200, 200},
+    {255, 0, 255}, {255, 220, 0}, {0, 80, 80},    {160, 0, 0},     {250, 240, 200},
 };
 
 constexpr int kTileWidth = 40;
@@ -110,7 +108,8 @@ int checkLayout(const Screenshot& shot, int level) {
   int hidden = 0;
   for (int row = 0; row < kMapSize; ++row) {
     for (int column = 0; column < kMapSize; ++column) {
-      const Rgb seen = shot.at(column * kTileWidth + kTileWidth / 2, row * kTileHeight + kTileHeight / 2);
+      const Rgb seen =
+          shot.at(column * kTileWidth + kTileWidth / 2, row * kTileHeight + kTileHeight / 2);
       const Rgb expected = kFixtureColours[tileAt(level, row, column)];
       if (seen == kFixtureColours[kCharacterTile]) {
         ++hidden;  // the chicken covers this tile's centre
