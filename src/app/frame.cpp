@@ -5,10 +5,48 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/shell.h"
 #include "render/render.h"
 #include "world/tile_set.h"
 #include "world/world.h"
+
+namespace {
+
+constexpr int kExitNoSdl = 1;
+constexpr int kExitNoWindow = 2;
+
+// Without a display, SDL quietly falls back to a window nobody can see or close.
+bool windowIsOffscreen() {
+  char driver[32] = "";
+  return SDL_VideoDriverName(driver, sizeof driver) != nullptr &&
+         std::strcmp(driver, "offscreen") == 0;
+}
+
+}  // namespace
+
+int startGame() {
+  if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+    std::fprintf(stderr, "Unable to init SDL: %s", SDL_GetError());
+    return kExitNoSdl;
+  }
+  if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, 0, SDL_OPENGL) == nullptr) {
+    std::fprintf(stderr, "Unable to create OpenGL Scene: %s", SDL_GetError());
+    SDL_Quit();
+    return kExitNoWindow;
+  }
+  if (windowIsOffscreen()) {
+    std::fprintf(stderr, "Unable to create OpenGL Scene: %s", "no display found");
+    SDL_Quit();
+    return kExitNoWindow;
+  }
+  initScene();
+  // Before the first event arrives, the keys are read from SDL's own array.
+  keyState = SDL_GetKeyState(nullptr);
+  return 0;
+}
 
 void initScene() {
   glViewport(0, 0, kWindowWidth, kWindowHeight);

@@ -1,6 +1,10 @@
 // Start-up of the OpenGL scene and the one frame that the game repeats until it ends.
 #pragma once
 
+// Starts SDL, opens the 800 x 600 OpenGL window and sets up the scene. Returns 0 when the game
+// can run, else the exit status to end with, its message already on standard error.
+int startGame();
+
 // Fixed OpenGL state for the whole run, then the tile set; needs the window's context.
 void initScene();
 

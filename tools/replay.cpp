@@ -1,0 +1,176 @@
+// Replays the game under a key script, frame for frame, and can keep what it shows.
+//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE]
+// Runs in the folder that holds the images, as the game does. The game's own frame runs each
+// frame, with the script's keys held instead of the keyboard's. Frames are counted, not timed,
+// so a script replays the same on every machine.
+// Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
+// the script ran out first, 1 for a bad command line or script, and the game's own start-up
+// failures (1 and 2).
+#include <GL/gl.h>
+#include <Magick++.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frame.h"
+#include "app/shell.h"
+#include "key_script.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int kExitEnded = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitScriptRanOut = 3;
+
+// The game ignores movement keys for its first 10 ms; waiting this long after frame 0 makes
+// that exactly frame 0 on every machine.
+constexpr Uint32 kPastStartDelayMs = 11;
+
+constexpr int kGifEveryFrames = 2;       // at about 60 frames a second, a 30 fps animation
+constexpr int kGifFrameDelay = 3;        // hundredths of a second
+constexpr int kGifLastFrameDelay = 200;  // the ending stays a moment before the loop restarts
+
+KeyScript script;
+Uint8 scriptedKeys[SDLK_LAST];
+int frame = 0;
+std::map<int, std::string> pngFrames;
+std::string gifPath;
+std::vector<Magick::Image> gifFrames;
+
+// The frame just drawn, still in the back buffer: the buffer swap comes after the keys.
+Magick::Image capture() {
+  std::vector<unsigned char> pixels(kWindowWidth * kWindowHeight * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  Magick::Image image(kWindowWidth, kWindowHeight, "RGB", Magick::CharPixel, pixels.data());
+  image.flip();  // OpenGL's rows go bottom to top
+  return image;
+}
+
+void holdScriptedKeys() {
+  const auto png = pngFrames.find(frame);
+  const bool wantGif = !gifPath.empty() && frame % kGifEveryFrames == 0;
+  if (png != pngFrames.end() || wantGif) {
+    Magick::Image image = capture();
+    if (png != pngFrames.end()) {
+      image.write(png->second);
+    }
+    if (wantGif) {
+      image.resize(Magick::Geometry(kWindowWidth / 2, kWindowHeight / 2));
+      image.animationDelay(kGifFrameDelay);
+      gifFrames.push_back(image);
+    }
+  }
+  heldKeysAt(script, frame, scriptedKeys);
+  keyState = scriptedKeys;
+}
+
+void writeGif() {
+  if (gifFrames.empty()) {
+    return;
+  }
+  gifFrames.back().animationDelay(kGifLastFrameDelay);
+  for (Magick::Image& image : gifFrames) {
+    image.quantizeColors(128);
+    image.quantize();
+  }
+  std::vector<Magick::Image> optimized;
+  Magick::optimizeImageLayers(&optimized, gifFrames.begin(), gifFrames.end());
+  optimized.front().animationIterations(0);
+  Magick::writeImages(optimized.begin(), optimized.end(), gifPath);
+}
+
+int usage(const char* message) {
+  std::fprintf(stderr,
+               "replay: %s\nusage: replay SCRIPT [--trace FILE] [--png FRAME:FILE]... "
+               "[--gif FILE]\n",
+               message);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  Magick::InitializeMagick(argv[0]);
+  std::string scriptPath;
+  std::string tracePath;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--trace" && hasValue) {
+      tracePath = argv[++i];
+    } else if (arg == "--gif" && hasValue) {
+      gifPath = argv[++i];
+    } else if (arg == "--png" && hasValue) {
+      const std::string value = argv[++i];
+      const std::size_t colon = value.find(':');
+      if (colon == std::string::npos || colon == 0) {
+        return usage("--png takes FRAME:FILE");
+      }
+      pngFrames[std::atoi(value.substr(0, colon).c_str())] = value.substr(colon + 1);
+    } else if (scriptPath.empty() && arg[0] != '-') {
+      scriptPath = arg;
+    } else {
+      return usage(("unexpected '" + arg + "'").c_str());
+    }
+  }
+  if (scriptPath.empty()) {
+    return usage("no key script given");
+  }
+  std::string error;
+  if (!loadKeyScript(scriptPath, script, error)) {
+    std::fprintf(stderr, "replay: %s: %s\n", scriptPath.c_str(), error.c_str());
+    return kExitUsage;
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
+  if (!tracePath.empty()) {
+    trace.reset(std::fopen(tracePath.c_str(), "w"));
+    if (!trace) {
+      std::fprintf(stderr, "replay: cannot write %s\n", tracePath.c_str());
+      return kExitUsage;
+    }
+  }
+
+  if (const int failed = startGame()) {
+    return failed;
+  }
+  int lastFrame = 0;
+  for (const KeyRange& range : script.ranges) {
+    lastFrame = std::max(lastFrame, range.last);
+  }
+  int levelTwoFrame = -1;
+  for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
+    if (trace) {
+      // What this frame draws: the position and level before its physics step.
+      std::fprintf(trace.get(), "%d %d %.9g %.9g\n", frame, currentLevel, characterX, characterY);
+    }
+    if (currentLevel == 2 && levelTwoFrame < 0) {
+      levelTwoFrame = frame;
+    }
+    runFrame(holdScriptedKeys);
+    if (frame == 0) {
+      SDL_Delay(kPastStartDelayMs);
+    }
+  }
+  const bool ended = quitRequested != 0;
+  SDL_Quit();
+  writeGif();
+
+  if (levelTwoFrame >= 0) {
+    std::printf("level 2 drawn from frame %d\n", levelTwoFrame);
+  }
+  if (ended) {
+    std::printf("the game ended in frame %d\n", frame - 1);
+    return kExitEnded;
+  }
+  std::printf("the script ran out after frame %d with the game still on\n", lastFrame);
+  return kExitScriptRanOut;
+}
