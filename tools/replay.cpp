@@ -99,7 +99,6 @@ int usage(const char* message) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  Magick::InitializeMagick(argv[0]);
   std::string scriptPath;
   std::string tracePath;
   for (int i = 1; i < argc; ++i) {
@@ -124,6 +123,9 @@ int main(int argc, char* argv[]) {
   }
   if (scriptPath.empty()) {
     return usage("no key script given");
+  }
+  if (!pngFrames.empty() || !gifPath.empty()) {
+    Magick::InitializeMagick(argv[0]);
   }
   std::string error;
   if (!loadKeyScript(scriptPath, script, error)) {
