@@ -6,7 +6,8 @@ BUILD="$ROOT/build"
 
 GAME_PACKAGES=(cmake g++ libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri)
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
-TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils dpkg-dev)
+TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils dpkg-dev
+               valgrind)
 
 say() { printf '%s\n' "$*" >&2; }
 

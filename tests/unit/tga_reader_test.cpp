@@ -15,9 +15,13 @@ namespace {
 std::size_t largestPixelRequest = 0;
 }
 
-void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept {
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   largestPixelRequest = std::max(largestPixelRequest, size);
-  return ::operator new(size, nothrow);  // what the default does, so delete[] still matches
+  try {
+    return ::operator new[](size);  // so that delete[] still matches
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 namespace {

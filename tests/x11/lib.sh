@@ -41,11 +41,25 @@ poll() {
   done
 }
 
+# game_env: the environment the game and the replay tool run in; the sanitizer run keeps the
+# libraries SDL loads at run time loaded to the end (see tests/sanitizers/environment.sh).
+game_env() {
+  if [ -n "${GAME_PRELOAD:-}" ]; then
+    env LD_PRELOAD="$GAME_PRELOAD" "$@"
+  else
+    env "$@"
+  fi
+}
+
 # start_game FOLDER [VAR=VALUE...]: starts the game in FOLDER, its output captured.
 start_game() {
   local folder=$1
   shift
-  (cd "$folder" && exec env "$@" "$EGGQUEST" >"$WORK/stdout" 2>"$WORK/stderr") &
+  (
+    cd "$folder" || exit 1
+    [ -z "${GAME_PRELOAD:-}" ] || export LD_PRELOAD="$GAME_PRELOAD"
+    exec env "$@" "$EGGQUEST" >"$WORK/stdout" 2>"$WORK/stderr"
+  ) &
   GAME_PID=$!
 }
 

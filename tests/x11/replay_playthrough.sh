@@ -6,7 +6,7 @@
 mkdir "$WORK/images"
 "$SCREEN_CHECK" images "$WORK/images" || fail "cannot write the fixture images"
 cd "$WORK/images"
-"$REPLAY" "$PLAYTHROUGH" --trace "$WORK/trace" --png "60:$WORK/60.png" --png "180:$WORK/180.png" \
+game_env "$REPLAY" "$PLAYTHROUGH" --trace "$WORK/trace" --png "60:$WORK/60.png" --png "180:$WORK/180.png" \
   --gif "$WORK/run.gif" >"$WORK/stdout" 2>"$WORK/stderr"
 status=$?
 [ "$status" -eq 0 ] || fail "the replay ended with status $status"

@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 cd "$GAME_DIR"
-"$REPLAY" "$SESSION" --trace "$WORK/trace" >"$WORK/stdout" 2>"$WORK/stderr"
+game_env "$REPLAY" "$SESSION" --trace "$WORK/trace" >"$WORK/stdout" 2>"$WORK/stderr"
 status=$?
 [ "$status" -eq 0 ] || fail "the replay ended with status $status"
 grep -qx "the game ended in frame 3400" "$WORK/stdout" || fail "$(cat "$WORK/stdout")"

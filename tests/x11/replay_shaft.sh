@@ -4,7 +4,7 @@
 . "$(dirname "$0")/lib.sh"
 
 cd "$GAME_DIR"
-"$REPLAY" "$SHAFT" --trace "$WORK/trace" >"$WORK/stdout" 2>"$WORK/stderr"
+game_env "$REPLAY" "$SHAFT" --trace "$WORK/trace" >"$WORK/stdout" 2>"$WORK/stderr"
 status=$?
 [ "$status" -eq 0 ] || fail "the replay ended with status $status"
 grep -qx "the game ended in frame 20000" "$WORK/stdout" || fail "$(cat "$WORK/stdout")"
