@@ -50,6 +50,43 @@ TgaLayout readLayout(const unsigned char* header) {
   return layout;
 }
 
+// One pass per row, copying and swapping at once. Whole 32-bit words let the compiler use
+// vector instructions; this is what keeps large images near the speed of a plain copy.
+void copyRowSwappingRedAndBlue32(const unsigned char* __restrict__ source,
+                                 unsigned char* __restrict__ target, std::size_t pixels) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  for (std::size_t i = 0; i < pixels; ++i) {
+    std::uint32_t bgra;
+    std::memcpy(&bgra, source + 4 * i, 4);
+    // Bytes 0 and 2 (blue and red) are the word's low and third bytes; green and alpha stay.
+    const std::uint32_t rgba =
+        (bgra & 0xff00ff00u) | ((bgra >> 16) & 0xffu) | ((bgra & 0xffu) << 16);
+    std::memcpy(target + 4 * i, &rgba, 4);
+  }
+#else
+  for (std::size_t i = 0; i < pixels; ++i) {
+    target[4 * i] = source[4 * i + 2];
+    target[4 * i + 1] = source[4 * i + 1];
+    target[4 * i + 2] = source[4 * i];
+    target[4 * i + 3] = source[4 * i + 3];
+  }
+#endif
+}
+
+// Three-byte pixels need the byte shuffles of SSSE3 to be vectorized, which baseline x86-64
+// lacks: on x86-64 the loop is built twice and the processor's own choice runs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("ssse3", "default")))
+#endif
+void copyRowSwappingRedAndBlue24(const unsigned char* __restrict__ source,
+                                 unsigned char* __restrict__ target, std::size_t pixels) {
+  for (std::size_t i = 0; i < pixels; ++i) {
+    target[3 * i] = source[3 * i + 2];
+    target[3 * i + 1] = source[3 * i + 1];
+    target[3 * i + 2] = source[3 * i];
+  }
+}
+
 bool isSupported(const TgaLayout& layout) {
   return layout.imageType == kTrueColourType && layout.width != 0 && layout.height != 0 &&
          (layout.bitsPerPixel == 24 || layout.bitsPerPixel == 32);
@@ -97,18 +134,16 @@ bool Texture::parseTGA(const unsigned char* bytes, std::size_t length) {
   }
 
   // Rows go bottom row first, whichever way the file stores them, and BGR(A) becomes RGB(A).
-  const std::size_t pixelSize = bpp / 8;
-  const std::size_t rowBytes = std::size_t{width} * pixelSize;
+  const std::size_t rowBytes = std::size_t{width} * (bpp / 8);
   const unsigned char* pixels = bytes + layout.pixelOffset;
   for (std::uint32_t row = 0; row < height; ++row) {
     const std::uint32_t fileRow = layout.topDown ? height - 1 - row : row;
     const unsigned char* source = pixels + fileRow * rowBytes;
     unsigned char* target = imageData + row * rowBytes;
-    std::memcpy(target, source, rowBytes);
-    for (std::size_t offset = 0; offset < rowBytes; offset += pixelSize) {
-      const unsigned char blue = target[offset];
-      target[offset] = target[offset + 2];
-      target[offset + 2] = blue;
+    if (bpp == 32) {
+      copyRowSwappingRedAndBlue32(source, target, width);
+    } else {
+      copyRowSwappingRedAndBlue24(source, target, width);
     }
   }
   return true;
