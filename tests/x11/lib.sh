@@ -42,7 +42,7 @@ poll() {
 }
 
 # game_env: the environment the game and the replay tool run in; the sanitizer run keeps the
-# libraries SDL loads at run time loaded to the end (see tests/sanitizers/environment.sh).
+# libraries SDL loads at run time loaded to the end (see scripts/sanitizer-environment.sh).
 game_env() {
   if [ -n "${GAME_PRELOAD:-}" ]; then
     env LD_PRELOAD="$GAME_PRELOAD" "$@"

@@ -1,5 +1,6 @@
-# The environment of the sanitizer run, sourced by scripts/test.
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The environment of the sanitizer run, sourced by scripts/test; its suppressions are in
+# tests/sanitizers/.
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/../tests/sanitizers" && pwd)
 
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:verify_asan_link_order=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

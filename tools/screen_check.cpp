@@ -180,6 +180,6 @@ int main(int argc, char* argv[]) {
   if (command == "uniform" && argc == 6) {
     return checkUniform(shot, {std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5])});
   }
-  std::fprintf(stderr, "usage: see the comment at the top of screen_check.cpp\n");
+  std::fprintf(stderr, "usage: see the comment at the top of tools/screen_check.cpp\n");
   return 2;
 }
