@@ -12,5 +12,8 @@ if [ "$status" -ne 0 ]; then
   fail "valgrind found errors (status $status)"
 fi
 grep -qx "the game ended in frame 200" "$WORK/stdout" || fail "$(cat "$WORK/stdout")"
-grep -q "ERROR SUMMARY: 0 errors" "$WORK/valgrind.log" || fail "no clean error summary"
-echo "valgrind: $(grep -m1 'ERROR SUMMARY' "$WORK/valgrind.log")"
+# The replay tool's summary comes last; any process that forked along the way has its own.
+summaries=$(grep 'ERROR SUMMARY' "$WORK/valgrind.log")
+[ -n "$summaries" ] || fail "valgrind wrote no error summary"
+! grep -qv ' 0 errors' <<<"$summaries" || fail "errors: $summaries"
+echo "valgrind: $(tail -n 1 <<<"$summaries")"
