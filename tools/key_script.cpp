@@ -1,6 +1,7 @@
 // Reading key scripts and looking up the keys of a frame.
 #include "key_script.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -82,6 +83,14 @@ bool loadKeyScript(const std::string& path, KeyScript& script, std::string& erro
     return false;
   }
   return parseKeyScript(in, script, error);
+}
+
+int lastScriptedFrame(const KeyScript& script) {
+  int last = 0;
+  for (const KeyRange& range : script.ranges) {
+    last = std::max(last, range.last);
+  }
+  return last;
 }
 
 void heldKeysAt(const KeyScript& script, int frame, Uint8* keys) {

@@ -25,5 +25,8 @@ struct KeyScript {
 bool parseKeyScript(std::istream& in, KeyScript& script, std::string& error);
 bool loadKeyScript(const std::string& path, KeyScript& script, std::string& error);
 
+// The last frame any range holds a key in: a replay runs up to it.
+int lastScriptedFrame(const KeyScript& script);
+
 // Fills keys (SDLK_LAST bytes, indexed by key symbol) with the keys held in frame.
 void heldKeysAt(const KeyScript& script, int frame, Uint8* keys);

@@ -10,7 +10,6 @@
 #include <Magick++.h>
 #include <SDL.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -29,9 +28,9 @@ constexpr int kExitEnded = 0;
 constexpr int kExitUsage = 1;
 constexpr int kExitScriptRanOut = 3;
 
-// The game ignores movement keys for its first 10 ms; waiting this long after frame 0 makes
-// that exactly frame 0 on every machine.
-constexpr Uint32 kPastStartDelayMs = 11;
+// Waiting out the game's start delay after frame 0 makes the delay cover exactly frame 0 on
+// every machine.
+constexpr Uint32 kPastStartDelayMs = kStartDelayMs + 1;
 
 constexpr int kGifEveryFrames = 2;       // at about 60 frames a second, a 30 fps animation
 constexpr int kGifFrameDelay = 3;        // hundredths of a second
@@ -144,10 +143,7 @@ int main(int argc, char* argv[]) {
   if (const int failed = startGame()) {
     return failed;
   }
-  int lastFrame = 0;
-  for (const KeyRange& range : script.ranges) {
-    lastFrame = std::max(lastFrame, range.last);
-  }
+  const int lastFrame = lastScriptedFrame(script);
   int levelTwoFrame = -1;
   for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
     if (trace) {

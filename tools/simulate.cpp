@@ -1,19 +1,14 @@
 // A windowless replay: physics then input, frame by frame, on the tests' clock.
 #include "simulate.h"
 
-#include <algorithm>
-
 #include "app/shell.h"
 #include "fake_sdl.h"
 #include "world/world.h"
 
 Simulation simulate(const KeyScript& script) {
-  constexpr Uint32 kPastStartDelay = 1000;
+  constexpr Uint32 kPastStartDelay = kStartDelayMs + 1;
   resetGame();
-  int lastFrame = 0;
-  for (const KeyRange& range : script.ranges) {
-    lastFrame = std::max(lastFrame, range.last);
-  }
+  const int lastFrame = lastScriptedFrame(script);
   Simulation run;
   for (int frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
     run.trace.push_back({frame, currentLevel, characterX, characterY});

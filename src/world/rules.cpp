@@ -15,7 +15,6 @@ constexpr double kLandingPush = 0.1;  // lifts a landed character back out of th
 constexpr float kLeftLimit = 0.0f;
 constexpr float kRightLimit = 19.0f;
 constexpr float kLowestLanding = 19.0f;  // a landing further down puts the character at the top
-constexpr Sint32 kStartDelayMs = 10;     // the keys that started the game do not move it yet
 
 bool inputClockStarted = false;
 Uint32 inputStartTicks = 0;

@@ -30,6 +30,10 @@ extern float characterY;
 extern float velocityY;  // units per frame, negative is upwards
 extern bool onGround;    // may jump
 
+// Movement keys take effect only once this long has passed since the first input step, so the
+// keys that started the game do not move it yet. Escape is never delayed.
+constexpr std::int32_t kStartDelayMs = 10;
+
 // The cell holding a position, truncated towards zero; far-off positions (a fall that has lasted
 // an hour) give far-off cells instead of overflowing.
 int cellIndex(float position);
