@@ -8,6 +8,8 @@ GAME_PACKAGES=(cmake g++ libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils dpkg-dev
                valgrind)
+# The package's checkers: lintian, and appstreamcli for the software-centre metadata.
+PACKAGING_PACKAGES=(lintian appstream)
 
 say() { printf '%s\n' "$*" >&2; }
 
