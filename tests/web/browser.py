@@ -1,0 +1,77 @@
+"""Debian's Chromium, headless with WebGL in software, driven through chromedriver, on pages
+served from a folder by a server of this process's own on 127.0.0.1."""
+import functools
+import http.server
+import shutil
+import tempfile
+import threading
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+CHROMIUM = '/usr/bin/chromium'
+CHROMEDRIVER = '/usr/bin/chromedriver'
+# WebGL without a GPU comes from ANGLE's SwiftShader; the rest keeps a test run to itself.
+CHROMIUM_FLAGS = [
+    '--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--no-first-run', '--force-device-scale-factor=1',
+    # The 800 x 600 canvas fits, the whole page does not: the arrows could scroll it.
+    '--window-size=1000,860',
+]
+
+
+class Failure(Exception):
+    pass
+
+
+def poll(seconds, check, what):
+    """Calls check until it returns something true, and returns that; fails after the deadline."""
+    deadline = time.monotonic() + seconds
+    while True:
+        result = check()
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise Failure(f'{what}: not within {seconds} s')
+        time.sleep(0.05)
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class Server:
+    """Serves folder on a free port of 127.0.0.1 until closed."""
+
+    def __init__(self, folder):
+        handler = functools.partial(QuietHandler, directory=folder)
+        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        self.url = f'http://127.0.0.1:{self.httpd.server_address[1]}/'
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+class Browser:
+    """A Chromium of a fresh profile, its console kept; a context manager."""
+
+    def __init__(self, extra_flags=()):
+        self.profile = tempfile.mkdtemp(prefix='eggquest-chromium-')
+        options = webdriver.ChromeOptions()
+        options.binary_location = CHROMIUM
+        for flag in CHROMIUM_FLAGS + [f'--user-data-dir={self.profile}', *extra_flags]:
+            options.add_argument(flag)
+        options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
+        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+
+    def __enter__(self):
+        return self.driver
+
+    def __exit__(self, *exc):
+        self.driver.quit()
+        shutil.rmtree(self.profile, ignore_errors=True)
