@@ -8,6 +8,9 @@ GAME_PACKAGES=(cmake g++ libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils dpkg-dev
                valgrind)
+# The browser build, and the tests and benchmarks that run it in a browser.
+WEB_PACKAGES=(emscripten)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 say() { printf '%s\n' "$*" >&2; }
 
