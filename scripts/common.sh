@@ -1,35 +1,74 @@
-# Shared by scripts/play and scripts/test: installs what is missing from Debian, then builds.
+# Shared by the scripts: installs what is missing from Debian, then builds.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
-GAME_PACKAGES=(cmake g++ libsdl1.2-compat-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri)
+say() { printf '%s\n' "$*" >&2; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    say "This needs root, and there is no sudo: $*"
+    exit 1
+  fi
+}
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+package_lists_fresh=false
+update_package_lists() {
+  $package_lists_fresh && return 0
+  as_root apt-get update -q
+  package_lists_fresh=true
+}
+
+# The SDL 1.2 interface comes from sdl12-compat, over SDL 2, on every release, but under two
+# names: Debian 12 calls its development files libsdl1.2-compat-dev (its libsdl1.2-dev is the
+# classic library), Debian 13 calls them libsdl1.2-dev. The package lists tell which is which.
+sdl_dev_package() {
+  local package
+  for package in libsdl1.2-dev libsdl1.2-compat-dev; do
+    installed "$package" && dpkg-query -W -f='${Source}' "$package" | grep -q '^sdl12-compat' &&
+      { echo "$package"; return; }
+  done
+  [ -n "$(apt-cache policy libsdl1.2-dev 2>/dev/null)" ] || update_package_lists >&2
+  if apt-cache show --no-all-versions libsdl1.2-dev 2>/dev/null | grep -q '^Source: sdl12-compat'; then
+    echo libsdl1.2-dev
+  else
+    echo libsdl1.2-compat-dev
+  fi
+}
+
+# The game alone; libgl1-mesa-dri is software OpenGL for machines without a GPU.
+GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libgl-dev libglu1-mesa-dev libgl1-mesa-dri)
+# The replay tool's PNG and GIF files and the desktop icons.
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
-TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils dpkg-dev
-               valgrind)
+# The tests of the real game under a private X server. With EGL, SDL can open an invisible
+# window when there is no display, which the game must refuse; that is tested too.
+TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils
+               dpkg-dev valgrind libegl1 libegl-mesa0)
+# Fuzzing and the sanitizer run: the clang runtime that matches the release's clang.
+FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The browser build, and the tests and benchmarks that run it in a browser.
 WEB_PACKAGES=(emscripten)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
-
-say() { printf '%s\n' "$*" >&2; }
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {
   local missing=() package
   for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$package")
+    installed "$package" || missing+=("$package")
   done
   [ ${#missing[@]} -gt 0 ] || return 0
   say "Installing from Debian: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { say "These packages are missing and there is no sudo: ${missing[*]}"; exit 1; }
-    sudo=(sudo)
-  fi
-  "${sudo[@]}" apt-get update -q
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  update_package_lists
+  # Waits for another package manager (an unattended upgrade, say) instead of failing at once.
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
 # build [CMAKE_ARGS...]: configures and builds the game, its images and its tests into build/.
