@@ -112,6 +112,10 @@ def test_page():
                 raise Failure('"Play again" does not show level 1 without the end message')
             driver.execute_script('Module.resumeMainLoop()')
             poll(10, lambda: (c := chicken(driver)) and c[1] > first[1], 'the new game runs on')
+            # From the keyboard too: the button has the focus, and Enter is the button's.
+            hold(driver, Keys.ESCAPE, lambda: notice(driver), 'Escape ends the second game')
+            ActionChains(driver).send_keys(Keys.ENTER).perform()
+            poll(10, lambda: notice(driver) is None, 'Enter on "Play again" starts a third game')
             expect_quiet_console(driver)
     finally:
         server.close()
