@@ -36,7 +36,8 @@ server = Server(FOLDER)
 first_frames = []
 try:
     with Browser() as driver:
-        driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': FRAME_PROBE})
+        driver.execute('executeCdpCommand', {'cmd': 'Page.addScriptToEvaluateOnNewDocument',
+                                             'params': {'source': FRAME_PROBE}})
         for _ in range(LOADS):
             driver.get(server.url + '?' + str(time.monotonic()))
             # performance.now() counts from the navigation's start.

@@ -3,12 +3,15 @@ served from a folder by a server of this process's own on 127.0.0.1."""
 import functools
 import http.server
 import shutil
+import socket
+import subprocess
 import tempfile
 import threading
 import time
+import urllib.request
 
 from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.chromium.remote_connection import ChromiumRemoteConnection
 
 CHROMIUM = '/usr/bin/chromium'
 CHROMEDRIVER = '/usr/bin/chromedriver'
@@ -57,8 +60,23 @@ class Server:
         self.httpd.server_close()
 
 
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(('127.0.0.1', 0))
+        return probe.getsockname()[1]
+
+
+def answers(url):
+    try:
+        with urllib.request.urlopen(url, timeout=1):
+            return True
+    except OSError:
+        return False
+
+
 class Browser:
-    """A Chromium of a fresh profile, its console kept; a context manager."""
+    """A Chromium of a fresh profile, its console kept; a context manager. Its chromedriver is
+    reached at 127.0.0.1, not by the name localhost, which a bare system may not resolve."""
 
     def __init__(self, extra_flags=()):
         self.profile = tempfile.mkdtemp(prefix='eggquest-chromium-')
@@ -67,11 +85,28 @@ class Browser:
         for flag in CHROMIUM_FLAGS + [f'--user-data-dir={self.profile}', *extra_flags]:
             options.add_argument(flag)
         options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
-        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        port = free_port()
+        self.chromedriver = subprocess.Popen([CHROMEDRIVER, f'--port={port}'],
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        address = f'http://127.0.0.1:{port}'
+        try:
+            poll(20, lambda: answers(address + '/status'), 'chromedriver answers')
+            self.driver = webdriver.Remote(
+                command_executor=ChromiumRemoteConnection(address, 'goog', 'chrome'), options=options)
+        except BaseException:
+            self.stop_chromedriver()
+            raise
+
+    def stop_chromedriver(self):
+        self.chromedriver.terminate()
+        self.chromedriver.wait()
+        shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):
         return self.driver
 
     def __exit__(self, *exc):
-        self.driver.quit()
-        shutil.rmtree(self.profile, ignore_errors=True)
+        try:
+            self.driver.quit()
+        finally:
+            self.stop_chromedriver()
