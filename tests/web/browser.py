@@ -2,6 +2,7 @@
 served from a folder by a server of this process's own on 127.0.0.1."""
 import functools
 import http.server
+import os
 import shutil
 import socket
 import subprocess
@@ -75,31 +76,43 @@ def answers(url):
 
 
 class Browser:
-    """A Chromium of a fresh profile, its console kept; a context manager. Its chromedriver is
-    reached at 127.0.0.1, not by the name localhost, which a bare system may not resolve."""
+    """A Chromium of a fresh profile, its console kept; a context manager. Chromium and its
+    chromedriver are started here and reached at 127.0.0.1, never by the name localhost, which a
+    bare system may not resolve."""
 
     def __init__(self, extra_flags=()):
         self.profile = tempfile.mkdtemp(prefix='eggquest-chromium-')
-        options = webdriver.ChromeOptions()
-        options.binary_location = CHROMIUM
-        for flag in CHROMIUM_FLAGS + [f'--user-data-dir={self.profile}', *extra_flags]:
-            options.add_argument(flag)
-        options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
-        port = free_port()
-        self.chromedriver = subprocess.Popen([CHROMEDRIVER, f'--port={port}'],
-                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        address = f'http://127.0.0.1:{port}'
+        self.processes = []
         try:
+            self.processes.append(subprocess.Popen(
+                [CHROMIUM, *CHROMIUM_FLAGS, f'--user-data-dir={self.profile}', *extra_flags,
+                 '--remote-debugging-address=127.0.0.1', '--remote-debugging-port=0'],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            # Chromium writes the port it took into the profile.
+            active_port = os.path.join(self.profile, 'DevToolsActivePort')
+            poll(30, lambda: os.path.exists(active_port), 'Chromium starts')
+            with open(active_port) as f:
+                devtools_port = int(f.readline())
+            driver_port = free_port()
+            self.processes.append(subprocess.Popen(
+                [CHROMEDRIVER, f'--port={driver_port}'],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            address = f'http://127.0.0.1:{driver_port}'
             poll(20, lambda: answers(address + '/status'), 'chromedriver answers')
+            options = webdriver.ChromeOptions()
+            options.debugger_address = f'127.0.0.1:{devtools_port}'
+            options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
             self.driver = webdriver.Remote(
-                command_executor=ChromiumRemoteConnection(address, 'goog', 'chrome'), options=options)
+                command_executor=ChromiumRemoteConnection(address, 'goog', 'chrome'),
+                options=options)
         except BaseException:
-            self.stop_chromedriver()
+            self.stop()
             raise
 
-    def stop_chromedriver(self):
-        self.chromedriver.terminate()
-        self.chromedriver.wait()
+    def stop(self):
+        for process in reversed(self.processes):
+            process.terminate()
+            process.wait()
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):
@@ -109,4 +122,4 @@ class Browser:
         try:
             self.driver.quit()
         finally:
-            self.stop_chromedriver()
+            self.stop()
