@@ -55,6 +55,9 @@ TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils 
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
 PACKAGING_PACKAGES=(lintian appstream)
+# The browser build, and the tests and benchmarks that run it in a browser.
+WEB_PACKAGES=(emscripten)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {
