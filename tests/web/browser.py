@@ -88,11 +88,17 @@ class Browser:
                 [CHROMIUM, *CHROMIUM_FLAGS, f'--user-data-dir={self.profile}', *extra_flags,
                  '--remote-debugging-address=127.0.0.1', '--remote-debugging-port=0'],
                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            # Chromium writes the port it took into the profile.
+            # Chromium writes the port it took into the profile; the file may show up empty first.
             active_port = os.path.join(self.profile, 'DevToolsActivePort')
-            poll(30, lambda: os.path.exists(active_port), 'Chromium starts')
-            with open(active_port) as f:
-                devtools_port = int(f.readline())
+
+            def port_written():
+                try:
+                    with open(active_port) as f:
+                        line = f.readline()
+                except OSError:
+                    return None
+                return int(line) if line.endswith('\n') else None
+            devtools_port = poll(30, port_written, 'Chromium starts')
             driver_port = free_port()
             self.processes.append(subprocess.Popen(
                 [CHROMEDRIVER, f'--port={driver_port}'],
