@@ -1,35 +1,86 @@
-"""The web build in a real browser:
-  browser_test.py page                 the game's page: caption, level 1, walking, the arrows,
-                                       Escape's end message and "Play again"
-  browser_test.py no_webgl             without WebGL, the page says so and nothing fails
-  browser_test.py replay_playthrough   the playthrough replayed in the page and on the desktop
-                                       give the same trace, frame for frame
-Reads WEB_DIR (the web build), SCREEN_CHECK, and for the replay REPLAY, PLAYTHROUGH and GAME_DIR."""
+"""The web build in Debian's headless Chromium, driven through its chromedriver:
+  browser_test.py page      the caption, walking, the arrows kept from the page, Escape's end
+                            message, and "Play again" showing the start as the desktop draws it
+  browser_test.py no_webgl  without WebGL the page says so, and nothing fails
+  browser_test.py replay    the playthrough replayed in the page gives the desktop's positions
+Reads WEB_DIR (the web build) and GOLDEN (tests/golden)."""
+import functools
+import http.server
 import os
 import re
+import shutil
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
+from selenium import webdriver
+from selenium.webdriver.chromium.remote_connection import ChromiumRemoteConnection
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-from browser import Browser, Failure, Server, poll
-
-WEB_DIR = os.environ['WEB_DIR']
+# WebGL in software from SwiftShader; a window larger than the canvas but smaller than the page,
+# so that arrows reaching the page would scroll it.
+FLAGS = ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+         '--disable-background-networking', '--disable-component-update', '--no-first-run',
+         '--force-device-scale-factor=1', '--window-size=1000,860']
+# What Emscripten's OpenGL emulation says of itself, and WebGL's word on the one hint it lacks.
+KNOWN_WARNINGS = ['using emscripten GL emulation', 'using emscripten GL immediate mode emulation',
+                  'TODO: glShadeModel', 'INVALID_ENUM: hint: invalid target']
+GOLDEN = os.environ['GOLDEN']
 WORK = tempfile.mkdtemp(prefix='eggquest-web-test-')
+PROCESSES = []
 
-# What Emscripten's OpenGL emulation says of itself, and WebGL's complaint about the one hint that
-# has no WebGL counterpart: expected on every run.
-KNOWN_WARNINGS = [
-    'using emscripten GL emulation',
-    'using emscripten GL immediate mode emulation',
-    'TODO: glShadeModel',
-    'INVALID_ENUM: hint: invalid target',
-]
-CAPTION = re.compile(r'^OpenGL Demo - \d+\.\d\d$')
-TILE_WIDTH, TILE_HEIGHT = 40, 30
+
+class Failure(Exception):
+    pass
+
+
+def poll(seconds, check, what):
+    """Calls check until it returns something true, and returns that; fails after the deadline."""
+    deadline = time.monotonic() + seconds
+    while not (result := check()):
+        if time.monotonic() > deadline:
+            raise Failure(f'{what}: not within {seconds} s')
+        time.sleep(0.05)
+    return result
+
+
+def start(command):
+    PROCESSES.append(subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+
+
+def browser(flags):
+    """Chromium and chromedriver, both reached at 127.0.0.1: a bare system may not resolve localhost."""
+    profile = os.path.join(WORK, 'profile')
+    start(['/usr/bin/chromium', *FLAGS, *flags, f'--user-data-dir={profile}',
+           '--remote-debugging-address=127.0.0.1', '--remote-debugging-port=0'])
+
+    def port_written():  # Chromium writes the port it took into the profile, maybe not at once
+        try:
+            with open(os.path.join(profile, 'DevToolsActivePort')) as f:
+                line = f.readline()
+        except OSError:
+            return None
+        return line.endswith('\n') and int(line)
+    options = webdriver.ChromeOptions()
+    options.debugger_address = f'127.0.0.1:{poll(30, port_written, "Chromium starts")}'
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
+    with socket.socket() as probe:
+        probe.bind(('127.0.0.1', 0))
+        driver = f'http://127.0.0.1:{probe.getsockname()[1]}'
+    start(['/usr/bin/chromedriver', f'--port={driver.rsplit(":", 1)[1]}'])
+    return poll(20, lambda: session(driver, options), 'chromedriver answers')
+
+
+def session(driver, options):
+    try:
+        return webdriver.Remote(ChromiumRemoteConnection(driver, 'goog', 'chrome'), options=options)
+    except Exception:  # not listening yet
+        return None
 
 
 def expect_quiet_console(driver):
@@ -40,32 +91,30 @@ def expect_quiet_console(driver):
         raise Failure('the console has: ' + '\n  '.join(unexpected))
 
 
-def screen_check(*args):
-    return subprocess.run([os.environ['SCREEN_CHECK'], *args], capture_output=True, text=True)
-
-
-def screenshot(driver):
-    """The canvas as a PPM file, for screen_check."""
-    png = driver.find_element(By.ID, 'canvas').screenshot_as_png
-    path = os.path.join(WORK, 'canvas.ppm')
-    subprocess.run(['convert', 'png:-', '-depth', '8', f'ppm:{path}'], input=png, check=True)
-    return path
-
-
-def chicken(driver):
-    """The chicken's square on the canvas as (left, top, right, bottom) pixels, or None."""
-    found = screen_check('chicken', screenshot(driver))
-    return tuple(map(int, found.stdout.split())) if found.returncode == 0 else None
-
-
-def shows_level(driver, level):
-    return screen_check('layout', screenshot(driver), str(level)).returncode == 0
-
-
 def notice(driver):
-    return driver.execute_script(
-        "const n = document.getElementById('notice');"
-        "return n.hidden ? null : document.getElementById('notice-text').textContent;")
+    return driver.execute_script("return document.getElementById('notice').hidden ? null : "
+                                 "document.getElementById('notice-text').textContent")
+
+
+def magick(driver, *command):
+    """ImageMagick's answer for the canvas, with the command's 'shot' the canvas's picture."""
+    shot = os.path.join(WORK, 'canvas.png')
+    driver.find_element(By.ID, 'canvas').screenshot(shot)
+    done = subprocess.run([shot if arg == 'shot' else arg for arg in command], capture_output=True, text=True)
+    return done.stdout + done.stderr
+
+
+def canvas_is(driver, golden):
+    """The canvas shows the golden picture, but for the rasterizers' rounding."""
+    return magick(driver, 'compare', '-metric', 'AE', '-fuzz', '3%', 'shot',
+                  os.path.join(GOLDEN, golden), 'null:') == '0'
+
+
+def chicken_at_right_edge(driver):
+    """The fixture chicken's magenta half covers the last 40 columns: WIDTHxHEIGHT+LEFT+TOP."""
+    box = magick(driver, 'convert', 'shot', '-fuzz', '15%', '-fill', 'black', '+opaque', 'magenta',
+                 '-format', '%@', 'info:')
+    return re.match(r'40x\d+\+760\+', box)
 
 
 def hold(driver, key, until, what):
@@ -76,105 +125,68 @@ def hold(driver, key, until, what):
         ActionChains(driver).key_up(key).perform()
 
 
-def test_page():
-    server = Server(os.path.join(WEB_DIR, 'fixture-page'))
-    try:
-        with Browser() as driver:
-            driver.get(server.url)
-            poll(20, lambda: CAPTION.match(driver.title), f'the title shows the frame rate ({driver.title!r})')
-            poll(10, lambda: shows_level(driver, 1), 'the canvas shows level 1 as its map says')
-            start = poll(10, lambda: chicken(driver), 'the chicken is on the canvas')
-            if (start[0], start[2]) != (10 * TILE_WIDTH, 11 * TILE_WIDTH - 1):
-                raise Failure(f'the chicken starts at {start}, not at column 10')
-
-            # On a page taller than the window, the down arrow would scroll it.
-            ActionChains(driver).send_keys(Keys.ARROW_DOWN).perform()
-            hold(driver, Keys.ARROW_RIGHT, lambda: (c := chicken(driver)) and c[2] == 799,
-                 'holding Right walks the chicken to the right edge')
-            scrolled = driver.execute_script('return window.scrollY')
-            if scrolled != 0:
-                raise Failure(f'the arrows scrolled the page by {scrolled} pixels')
-
-            hold(driver, Keys.ESCAPE, lambda: notice(driver) == 'The game is over.',
-                 'Escape ends with the end message')
-            play_again = driver.find_element(By.ID, 'play-again')
-            if not play_again.is_displayed():
-                raise Failure('the end message offers no "Play again"')
-
-            # The new game's first frame stays on the canvas: it draws the start position.
-            driver.execute_script(
-                "document.getElementById('play-again').click();"
-                "requestAnimationFrame(() => Module.pauseMainLoop());")
-            first = poll(10, lambda: chicken(driver), 'the chicken is on the canvas after "Play again"')
-            if first[:2] != (10 * TILE_WIDTH, 10 * TILE_HEIGHT):
-                raise Failure(f'"Play again" starts the chicken at pixels {first[:2]}, not at (10, 10)')
-            if notice(driver) is not None or not shows_level(driver, 1):
-                raise Failure('"Play again" does not show level 1 without the end message')
-            driver.execute_script('Module.resumeMainLoop()')
-            poll(10, lambda: (c := chicken(driver)) and c[1] > first[1], 'the new game runs on')
-            # From the keyboard too: the button has the focus, and Enter is the button's.
-            hold(driver, Keys.ESCAPE, lambda: notice(driver), 'Escape ends the second game')
-            ActionChains(driver).send_keys(Keys.ENTER).perform()
-            poll(10, lambda: notice(driver) is None, 'Enter on "Play again" starts a third game')
-            expect_quiet_console(driver)
-    finally:
-        server.close()
+def test_page(driver):
+    poll(20, lambda: re.match(r'^OpenGL Demo - \d+\.\d\d$', driver.title), 'the title shows the rate')
+    ActionChains(driver).send_keys(Keys.ARROW_DOWN).perform()
+    hold(driver, Keys.ARROW_RIGHT, lambda: chicken_at_right_edge(driver),
+         'holding Right walks the chicken to the right edge')
+    if driver.execute_script('return window.scrollY') != 0:
+        raise Failure('the arrows scrolled the page')
+    hold(driver, Keys.ESCAPE, lambda: notice(driver) == 'The game is over.', 'Escape ends the game')
+    # "Play again", its first frame held on the canvas: the desktop's first frame.
+    driver.execute_script("document.getElementById('play-again').click();"
+                          "requestAnimationFrame(() => Module.pauseMainLoop());")
+    poll(10, lambda: canvas_is(driver, 'fixtures-0.png'), '"Play again" shows the start')
+    driver.execute_script('Module.resumeMainLoop()')
+    poll(10, lambda: not canvas_is(driver, 'fixtures-0.png'), 'the new game runs on')
+    # From the keyboard too: "Play again" has the focus, and Enter is the button's.
+    hold(driver, Keys.ESCAPE, lambda: notice(driver), 'Escape ends the second game')
+    ActionChains(driver).send_keys(Keys.ENTER).perform()
+    poll(10, lambda: notice(driver) is None, 'Enter on "Play again" starts a third game')
 
 
-def test_no_webgl():
-    server = Server(os.path.join(WEB_DIR, 'fixture-page'))
-    try:
-        with Browser(['--disable-webgl']) as driver:
-            driver.get(server.url)
-            poll(10, lambda: driver.execute_script("return document.readyState") == 'complete',
-                 'the page loads')
-            message = poll(10, lambda: notice(driver), 'the page shows a message')
-            if 'WebGL' not in message:
-                raise Failure(f'the message does not name WebGL: {message!r}')
-            if driver.find_element(By.ID, 'canvas').is_displayed():
-                raise Failure('the canvas is still shown')
-            if driver.title != 'eggquest':
-                raise Failure(f'the game started anyway: the title is {driver.title!r}')
-            expect_quiet_console(driver)
-    finally:
-        server.close()
+def test_no_webgl(driver):
+    message = poll(10, lambda: notice(driver), 'the page shows a message')
+    if 'WebGL' not in message or driver.find_element(By.ID, 'canvas').is_displayed():
+        raise Failure(f'the message is {message!r}, the canvas still shown')
+    if driver.title != 'eggquest':
+        raise Failure(f'the game started anyway: the title is {driver.title!r}')
 
 
-def test_replay_playthrough():
-    desktop_trace = os.path.join(WORK, 'desktop.trace')
-    subprocess.run([os.environ['REPLAY'], os.environ['PLAYTHROUGH'], '--trace', desktop_trace],
-                   cwd=os.environ['GAME_DIR'], check=True, stdout=subprocess.DEVNULL)
-    with open(desktop_trace) as f:
-        desktop = f.read().splitlines()
-    server = Server(os.path.join(WEB_DIR, 'replay-page'))
-    try:
-        with Browser() as driver:
-            driver.get(server.url + '?replays/' + os.path.basename(os.environ['PLAYTHROUGH']))
-            poll(60, lambda: notice(driver) == 'The game is over.', 'the replay ends')
-            browser = driver.execute_script(
-                "return Module.FS.readFile('/trace.txt', { encoding: 'utf8' })").splitlines()
-            expect_quiet_console(driver)
-    finally:
-        server.close()
-    for desktop_line, browser_line in zip(desktop, browser):
-        if desktop_line != browser_line:
-            raise Failure(f'desktop "{desktop_line}", browser "{browser_line}"')
-    if len(browser) != len(desktop):
-        raise Failure(f'the browser traced {len(browser)} frames, the desktop {len(desktop)}')
-    levels = {line.split()[1] for line in browser}
-    if levels != {'1', '2'}:
-        raise Failure(f'the playthrough went through levels {sorted(levels)}, not 1 and 2')
-    print(f'{len(browser)} frames, the same in the browser and on the desktop')
+def test_replay(driver):
+    poll(60, lambda: notice(driver) == 'The game is over.', 'the replay ends')
+    trace = driver.execute_script("return Module.FS.readFile('/trace.txt', { encoding: 'utf8' })")
+    with open(os.path.join(GOLDEN, 'playthrough.trace')) as f:
+        expected = f.read()
+    for frame, (seen, wanted) in enumerate(zip(trace.splitlines(), expected.splitlines())):
+        if seen != wanted:
+            raise Failure(f'frame {frame}: the browser has "{seen}", the desktop "{wanted}"')
+    if trace != expected:
+        raise Failure(f'the browser traced {trace.count(chr(10))} frames, the desktop {expected.count(chr(10))}')
 
 
-TESTS = {'page': test_page, 'no_webgl': test_no_webgl, 'replay_playthrough': test_replay_playthrough}
+# name: (test, the page's folder and query, Chromium's extra flags)
+TESTS = {'page': (test_page, 'fixture-page/', []),
+         'no_webgl': (test_no_webgl, 'fixture-page/', ['--disable-webgl']),
+         'replay': (test_replay, 'replay-page/?replays/playthrough.keys', [])}
 
 if __name__ == '__main__':
+    test, page, flags = TESTS[sys.argv[1]]
+    quiet = type('Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None})
+    server = http.server.ThreadingHTTPServer(
+        ('127.0.0.1', 0), functools.partial(quiet, directory=os.environ['WEB_DIR']))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
     try:
-        TESTS[sys.argv[1]]()
+        driver = browser(flags)
+        driver.get(f'http://127.0.0.1:{server.server_address[1]}/{page}')
+        test(driver)
+        expect_quiet_console(driver)
+        print(f'{sys.argv[1]}: ok')
     except Failure as failure:
-        print(f'FAIL: {failure}')
-        sys.exit(1)
+        sys.exit(f'FAIL: {failure}')
     finally:
-        subprocess.run(['rm', '-rf', WORK])
-    print(f'{sys.argv[1]}: ok')
+        for process in reversed(PROCESSES):
+            process.terminate()
+            process.wait()
+        server.shutdown()
+        shutil.rmtree(WORK, ignore_errors=True)
