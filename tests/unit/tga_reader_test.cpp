@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <string>
 
@@ -182,23 +181,6 @@ TEST(TgaReader, ReadsFilesLikeBytesAndMissingFilesSilently) {
   EXPECT_FALSE(texture.readTGAFile(::testing::TempDir() + "no_such_image.tga"));
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
-
-TEST(FuzzRegressions, EveryKeptInputIsDecodedSafely) {
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(FUZZ_REGRESSIONS_DIR)) {
-    if (entry.path().extension() != ".tga") {
-      continue;
-    }
-    ++files;
-    Texture texture;
-    if (texture.readTGAFile(entry.path().string())) {
-      EXPECT_NE(texture.imageData, nullptr) << entry.path();
-    } else {
-      EXPECT_EQ(texture.imageData, nullptr) << entry.path();
-    }
-  }
-  EXPECT_GE(files, 4);
 }
 
 }  // namespace
