@@ -1,16 +1,9 @@
-// A clock and a caption of the tests' own, standing in for SDL's so no window is needed.
+// A clock and held keys of the tests' own, standing in for SDL's so no window is needed.
 #pragma once
 
 #include <SDL.h>
 
-#include <string>
-
 extern Uint32 fakeTicks;
-extern std::string lastCaption;
-extern int captionCalls;
+extern Uint8 heldKeys[SDLK_LAST];  // keyState points here
 
-// Keys the tests hold down; keyState points here.
-extern Uint8 heldKeys[SDLK_LAST];
-
-// Back to the start of a run: world, shell, clock, keys and caption.
-void resetGame();
+void resetGame();  // back to the start of a run: world, shell, clock and keys
