@@ -1,9 +1,9 @@
-// The chicken's movement and the level rules, stepped frame by frame without a window.
+// The chicken's rules and the caption's frame rate, frame by frame without a window.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
+#include <tuple>
+#include <vector>
 
 #include "app/shell.h"
 #include "fake_sdl.h"
@@ -11,258 +11,68 @@
 
 namespace {
 
-constexpr float kTolerance = 1e-4f;
+using State = std::tuple<int, float, float, float, bool, int>;  // level, x, y, speed, ground, end
+constexpr SDLKey L = SDLK_LEFT, R = SDLK_RIGHT, U = SDLK_UP, E = SDLK_ESCAPE;
 
-class RulesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+// One frame, physics then input, from each state; ms since the input clock started.
+TEST(Rules, OneFrame) {
+  const std::tuple<std::vector<SDLKey>, Uint32, State, State> cases[] = {
+      {{L}, 11, {1, 10, 16.5f, 0.5f, false, 0}, {1, 9.8f, 17.02f, 0.52f, false, 0}},  // row before
+      {{}, 11, {1, -0.5f, 17.02f, 0.52f, false, 0}, {1, 0, 17.46f, 0, true, 0}},  // cell 0 lands
+      {{L, R}, 11, {1, 3, 17.5f, 2, false, 0}, {1, 3, 0, 0, true, 0}},  // lands past row 19: top
+      {{R}, 10, {1, 6.5f, 9.5f, 0, false, 0}, {2, 6.5f, 9.52f, 0.02f, false, 0}},      // egg; delay
+      {{U, R}, 11, {2, 18.9f, 15.5f, 0, false, 0}, {2, 19, 15.52f, 0.02f, false, 1}},  // no jump
+      {{U}, 11, {1, 5, 10, 0, true, 0}, {1, 5, 9.52f, -0.5f, false, 0}},       // walked off a ledge
+      {{E}, 0, {1, 5, 10, 0, false, 0}, {1, 5, 10.02f, 0.02f, false, 1}},      // never delayed
+      {{E, R}, 11, {1, 5, 10, 0, false, 0}, {1, 5, 10.02f, 0.02f, false, 1}},  // nothing moves
+  };
+  const auto near = [](float value) { return std::round(value * 1000) / 1000; };
+  for (const auto& [keys, ms, from, to] : cases) {
     resetGame();
-    handleInput();     // starts the input clock at 0
-    fakeTicks = 1000;  // well past the start delay
-  }
-
-  // The rules' half of a frame, in the frame loop's order.
-  void frame() {
+    fakeTicks = 500;
+    handleInput();
+    fakeTicks += ms;
+    for (SDLKey key : keys)
+      heldKeys[key] = 1;
+    std::tie(currentLevel, characterX, characterY, velocityY, onGround, quitRequested) = from;
     updatePhysics();
-    if (handleInput() == 1) {
-      quitRequested = 1;
-    }
+    quitRequested |= handleInput();
+    EXPECT_EQ(State(currentLevel, near(characterX), near(characterY), near(velocityY), onGround,
+                    quitRequested),
+              to);
   }
-
-  void settle(int frames = 200) {
-    for (int i = 0; i < frames; ++i) {
-      frame();
-    }
-  }
-
-  void placeAt(float x, float y) {
-    characterX = x;
-    characterY = y;
-    velocityY = 0.0f;
-  }
-};
-
-TEST_F(RulesTest, StartFallsThenLandsOnTheGroundRow) {
-  const float fall[] = {10.02f, 10.06f, 10.12f, 10.20f};
-  for (float expected : fall) {
-    updatePhysics();
-    EXPECT_NEAR(characterY, expected, kTolerance);
-  }
-  for (int step = 5; step <= 26; ++step) {
-    updatePhysics();
-    EXPECT_FALSE(onGround) << "landed early, at step " << step;
-  }
-  EXPECT_NEAR(characterY, 17.02f, kTolerance);  // row 17, above the solid row 18
-
-  updatePhysics();  // the 27th step: moved to 17.56 at speed 0.54, then pushed back up
-  EXPECT_TRUE(onGround);
-  EXPECT_NEAR(characterY, 17.46f, kTolerance);
-  EXPECT_EQ(velocityY, 0.0f);
-
-  updatePhysics();
-  EXPECT_NEAR(characterY, 17.38f, kTolerance);
-  updatePhysics();
-  EXPECT_NEAR(characterY, 17.30f, kTolerance);
-}
-
-TEST_F(RulesTest, RestsOnTheGroundWithoutSinkingOrHovering) {
-  settle();
-  float highest = characterY;
-  float lowest = characterY;
-  for (int i = 0; i < 1000; ++i) {
-    frame();
-    highest = std::min(highest, characterY);
-    lowest = std::max(lowest, characterY);
-  }
-  EXPECT_GT(highest, 16.93f);
-  EXPECT_LT(lowest, 17.03f);
-  EXPECT_EQ(currentLevel, 1);
-}
-
-TEST_F(RulesTest, JumpFromRestPeaksAfter24FramesAbout6Point5Higher) {
-  settle();
-  const float restingY = characterY;
-  heldKeys[SDLK_UP] = 1;
-  handleInput();
-  heldKeys[SDLK_UP] = 0;
-  EXPECT_FALSE(onGround);
-  EXPECT_EQ(velocityY, -0.5f);
-  EXPECT_NEAR(characterY, restingY - 0.5f, kTolerance);
-
-  int peakFrame = 0;
-  float peakY = characterY;
-  for (int step = 1; step <= 40; ++step) {
-    frame();
-    if (characterY < peakY - kTolerance) {
-      peakY = characterY;
-      peakFrame = step;
-    }
-  }
-  EXPECT_EQ(peakFrame, 24);
-  EXPECT_NEAR(restingY - peakY, 6.5f, 0.01f);
-}
-
-TEST_F(RulesTest, UpJumpsOnlyFromTheGroundAndAgainAtEachLanding) {
-  heldKeys[SDLK_UP] = 1;
-  for (int i = 0; i < 10; ++i) {
-    frame();  // still falling from the start: no jump
-    EXPECT_GT(velocityY, 0.0f);
-  }
-  int jumps = 0;
-  for (int i = 0; i < 300; ++i) {
-    frame();
-    EXPECT_FALSE(onGround) << "a landing with Up held must jump at once, frame " << i;
-    jumps += velocityY == -0.5f ? 1 : 0;
-  }
-  EXPECT_GE(jumps, 5);
-}
-
-TEST_F(RulesTest, WalkingIsClampedToTheWindow) {
-  placeAt(0.1f, 17.0f);
-  heldKeys[SDLK_LEFT] = 1;
-  handleInput();
-  EXPECT_EQ(characterX, 0.0f);
-
-  heldKeys[SDLK_LEFT] = 0;
-  heldKeys[SDLK_RIGHT] = 1;
-  placeAt(18.9f, 17.0f);
-  handleInput();
-  EXPECT_EQ(characterX, 19.0f);
-
-  heldKeys[SDLK_LEFT] = 1;  // both held cancel out
-  placeAt(5.0f, 17.0f);
-  handleInput();
-  EXPECT_NEAR(characterX, 5.0f, kTolerance);
-}
-
-TEST_F(RulesTest, InputWaitsTenMillisecondsButEscapeDoesNot) {
-  resetGame();
-  heldKeys[SDLK_RIGHT] = 1;
-  fakeTicks = 500;
-  handleInput();  // the clock starts here
-  fakeTicks = 510;
-  handleInput();
-  EXPECT_EQ(characterX, 10.0f);
-  fakeTicks = 511;
-  handleInput();
-  EXPECT_NEAR(characterX, 10.2f, kTolerance);
-
-  heldKeys[SDLK_ESCAPE] = 1;  // ends the game, and nothing moves in that frame
-  EXPECT_EQ(handleInput(), 1);
-  EXPECT_NEAR(characterX, 10.2f, kTolerance);
-
-  keyState = nullptr;  // no key state yet reads as no key held
+  keyState = nullptr;  // not yet fetched: no key held
   EXPECT_EQ(handleInput(), 0);
-  EXPECT_NEAR(characterX, 10.2f, kTolerance);
 }
 
-TEST_F(RulesTest, JumpingUpUnderThePlatformLandsOnTop) {
-  placeAt(14.0f, 17.0f);
-  settle();
-  heldKeys[SDLK_UP] = 1;
-  handleInput();
-  heldKeys[SDLK_UP] = 0;
-  int frames = 0;
-  while (!onGround && frames < 100) {
-    frame();
-    ++frames;
-  }
-  ASSERT_TRUE(onGround);
-  EXPECT_GE(characterY, 13.9f);  // on top of row 15, not stuck inside it
-  EXPECT_LT(characterY, 15.0f);
-  settle();
-  EXPECT_GT(characterY, 13.93f);
-  EXPECT_LT(characterY, 14.03f);
-}
-
-TEST_F(RulesTest, WalksOffALedgeAndMayStillJumpOnce) {
-  placeAt(14.0f, 14.0f);
-  settle();
-  ASSERT_LT(characterY, 14.1f);  // resting on the platform
-  heldKeys[SDLK_RIGHT] = 1;
-  while (characterX < 17.1f) {  // column 17 has no platform
-    frame();
-  }
-  heldKeys[SDLK_RIGHT] = 0;
-  for (int i = 0; i < 5; ++i) {
-    frame();
-  }
-  ASSERT_GT(characterY, 14.2f);  // falling
-  EXPECT_TRUE(onGround);         // walking off leaves the flag set
-  heldKeys[SDLK_UP] = 1;
-  handleInput();
-  EXPECT_FALSE(onGround);
-  EXPECT_EQ(velocityY, -0.5f);
-}
-
-TEST_F(RulesTest, FirstEggSwitchesLevelWithinTheSameStep) {
-  placeAt(6.5f, 9.5f);  // top-left corner in row 9, column 6, just above the egg
-  updatePhysics();
-  EXPECT_EQ(currentLevel, 2);
-  EXPECT_EQ(quitRequested, 0);  // level 2 has sky there
-  EXPECT_NEAR(characterY, 9.52f, kTolerance);
-  EXPECT_NEAR(characterX, 6.5f, kTolerance);
-}
-
-TEST_F(RulesTest, SecondEggEndsTheGame) {
-  currentLevel = 2;
-  placeAt(18.3f, 15.5f);
-  updatePhysics();
-  EXPECT_EQ(quitRequested, 1);
-}
-
-TEST_F(RulesTest, LandingBelowTheLastRowStartsAgainAtTheTop) {
-  placeAt(3.0f, 17.5f);
-  velocityY = 2.0f;  // moved to 19.52, pushed to 19.42: past row 19
-  updatePhysics();
-  EXPECT_TRUE(onGround);
-  EXPECT_EQ(characterY, 0.0f);
-}
-
-TEST_F(RulesTest, FallsForeverDownLevelTwosShaftUntilEscape) {
-  currentLevel = 2;
-  placeAt(15.2f, 17.0f);
-  // Ten million frames: the fall passes far beyond any integer's range.
-  float previousY = characterY;
-  bool landed = false;
-  bool rose = false;
-  for (int i = 0; i < 10000000; ++i) {
-    frame();
-    landed = landed || onGround;
-    rose = rose || characterY < previousY;
-    previousY = characterY;
-  }
-  EXPECT_FALSE(landed);
-  EXPECT_FALSE(rose);
+// y passes 1e12 and every frame converts it to a cell: for the sanitizer build.
+TEST(Rules, FarOffCellsStayFarFromOverflowAndOutsideTheMapIsNoTile) {
+  resetGame();
+  std::tie(currentLevel, characterX) = std::tuple(2, 15.2f);  // level 2's shaft
+  for (int i = 0; i < 10000000 && !onGround; ++i)
+    updatePhysics();
   EXPECT_GT(characterY, 1e12f);
-  EXPECT_EQ(quitRequested, 0);
-  heldKeys[SDLK_ESCAPE] = 1;
-  EXPECT_EQ(handleInput(), 1);
+  for (float far : {3e9f, -3e9f, INFINITY, NAN}) {
+    const auto cell = std::abs(std::int64_t{cellIndex(far)});
+    EXPECT_TRUE(cell > kMapSize && cell < 1 << 30) << far;
+  }
+  for (const auto& [level, row, column] :
+       {std::tuple{1, -1, 0}, {1, 20, 0}, {1, 0, -1}, {1, 0, 20}, {3, 5, 5}})
+    EXPECT_EQ(tileAt(level, row, column), kNoTile) << level << " " << row << " " << column;
 }
 
-TEST_F(RulesTest, FarOffPositionsGiveFarOffCells) {
-  EXPECT_EQ(cellIndex(19.99f), 19);
-  EXPECT_EQ(cellIndex(-0.5f), 0);  // truncation towards zero
-  EXPECT_GT(cellIndex(3e9f), kMapSize);
-  EXPECT_LT(cellIndex(-3e9f), -1);
-  EXPECT_GT(cellIndex(std::numeric_limits<float>::infinity()), kMapSize);
-  EXPECT_GT(cellIndex(std::nanf("")), kMapSize);
-
-  currentLevel = 2;
-  placeAt(15.0f, 3e9f);  // beyond any integer range
-  updatePhysics();
-  EXPECT_FALSE(onGround);
-}
-
-TEST_F(RulesTest, OutsideTheMapIsEmpty) {
-  EXPECT_EQ(tileAt(1, -1, 0), kNoTile);
-  EXPECT_EQ(tileAt(1, 20, 0), kNoTile);
-  EXPECT_EQ(tileAt(1, 0, -1), kNoTile);
-  EXPECT_EQ(tileAt(1, 0, 20), kNoTile);
-  EXPECT_EQ(tileAt(3, 5, 5), kNoTile);
-  EXPECT_EQ(tileAt(2, 17, 15), 0);  // the shaft replaces the strip and the ground
-  EXPECT_EQ(tileAt(2, 18, 15), 0);
-  EXPECT_EQ(tileAt(1, 18, 15), kSolidTile);
+// Frames at these ticks, across the clock's wrap: the smoothed rate after each.
+TEST(FrameRate, AveragesEachIntervalLongerThan100MsWithTheLast) {
+  resetGame();
+  const std::pair<Uint32, float> frames[] = {
+      {0, 0},        {50, 0},       {100, 0},       // exactly 100 ms: not yet
+      {101, 14.85f}, {150, 14.85f}, {201, 14.85f},  // 3 frames in 101 ms, averaged with 0
+      {202, 22.28f}};  // 3 in the 101 ms since: the updating frame is the first
+  for (const auto& [ms, fps] : frames) {
+    fakeTicks = 0xFFFFFFF0u + ms;
+    updateFrameRate();
+    EXPECT_NEAR(smoothedFps, fps, 0.005f) << ms;
+  }
 }
 
 }  // namespace
