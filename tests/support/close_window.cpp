@@ -1,29 +1,20 @@
-// Asks a window to close the way a window manager does: close_window WINDOW_ID
-// (xdotool's windowclose destroys the window instead, which no game ever sees as a request).
+// Asks a window to close as a window manager does: close_window WINDOW_ID
 #include <X11/Xlib.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s WINDOW_ID\n", argv[0]);
+  Display* display = XOpenDisplay(nullptr);
+  if (argc != 2 || display == nullptr) {
     return 2;
   }
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
-    std::fprintf(stderr, "close_window: no display\n");
-    return 1;
-  }
-  const Window window = std::strtoul(argv[1], nullptr, 0);
   XEvent event{};
   event.xclient.type = ClientMessage;
-  event.xclient.window = window;
+  event.xclient.window = std::strtoul(argv[1], nullptr, 0);
   event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+  const Status sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
   XCloseDisplay(display);
   return sent != 0 ? 0 : 1;
 }

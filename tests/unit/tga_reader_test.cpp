@@ -34,10 +34,9 @@ TEST(TgaReader, DecodesRgbBottomRowFirstAndRefusesOneByteLess) {
     EXPECT_FALSE(texture.parseTGA(bytes.data(), bytes.size() - 1)) << channels;
     EXPECT_EQ(texture.imageData, nullptr);
   }
-  EXPECT_TRUE(Texture().readTGAFile(EGGQUEST_RUN_DIR "/sky.tga"));
 }
 
-// A good 4 x 4, 24-bit file with its header changed; a short file; a missing one, silently.
+// A good 4 x 4, 24-bit file with its header changed, and a file shorter than a header.
 TEST(TgaReader, RefusesWhatItCannotShowWithoutAllocating) {
   const std::pair<const char*, void (*)(TgaHeader&)> cases[] = {
       {"run-length", [](TgaHeader& h) { h.imageType = 10; }},
@@ -56,9 +55,6 @@ TEST(TgaReader, RefusesWhatItCannotShowWithoutAllocating) {
     EXPECT_EQ(largestRequest, 0u) << what;
   }
   EXPECT_FALSE(Texture().parseTGA(std::vector<std::uint8_t>(17).data(), 17));
-  ::testing::internal::CaptureStderr();
-  EXPECT_FALSE(Texture().readTGAFile(EGGQUEST_RUN_DIR "/no_such_image.tga"));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");  // reporting it is the caller's
 }
 
 }  // namespace
