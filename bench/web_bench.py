@@ -8,7 +8,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'web'))
-from browser import Browser, Server, poll  # noqa: E402
+from browser_test import chromium, poll, serve  # noqa: E402
 
 FOLDER = sys.argv[1]
 LOADS = 7
@@ -32,24 +32,22 @@ for name in sorted(os.listdir(FOLDER)):
     with open(os.path.join(FOLDER, name), 'rb') as f:
         sizes[name] = len(gzip.compress(f.read(), compresslevel=9))
 
-server = Server(FOLDER)
+url = serve(FOLDER)
 first_frames = []
-try:
-    with Browser() as driver:
-        driver.execute('executeCdpCommand', {'cmd': 'Page.addScriptToEvaluateOnNewDocument',
-                                             'params': {'source': FRAME_PROBE}})
-        for _ in range(LOADS):
-            driver.get(server.url + '?' + str(time.monotonic()))
-            # performance.now() counts from the navigation's start.
-            first_frames.append(poll(20, lambda: driver.execute_script(
-                'return window.probe.gameFrames[0]'), 'the first frame'))
-        game_start, browser_start = driver.execute_script(
-            'return [window.probe.gameFrames.length, window.probe.browserFrames]')
-        time.sleep(RATE_SECONDS)  # a measuring interval, not a wait for something to happen
-        game_end, browser_end = driver.execute_script(
-            'return [window.probe.gameFrames.length, window.probe.browserFrames]')
-finally:
-    server.close()
+with chromium() as driver:
+    driver.execute('executeCdpCommand', {'cmd': 'Page.addScriptToEvaluateOnNewDocument',
+                                         'params': {'source': FRAME_PROBE}})
+    for _ in range(LOADS):
+        driver.get(url + '?' + str(time.monotonic()))
+        # performance.now() counts from the navigation's start.
+        poll(20, lambda: driver.execute_script('return window.probe.gameFrames.length'),
+             'the first frame')
+        first_frames.append(driver.execute_script('return window.probe.gameFrames[0]'))
+    game_start, browser_start = driver.execute_script(
+        'return [window.probe.gameFrames.length, window.probe.browserFrames]')
+    time.sleep(RATE_SECONDS)  # a measuring interval, not a wait for something to happen
+    game_end, browser_end = driver.execute_script(
+        'return [window.probe.gameFrames.length, window.probe.browserFrames]')
 
 game_rate = (game_end - game_start) / RATE_SECONDS
 browser_rate = (browser_end - browser_start) / RATE_SECONDS

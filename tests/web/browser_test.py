@@ -1,11 +1,11 @@
-"""The game's page in fixture pictures (WEB_DIR/fixture-page) in Debian's headless Chromium: the
-caption, walking, arrows kept from the page, Escape's end message, and "Play again" starting a
-game that falls and rests as on the desktop (GOLDEN); nothing unknown on the console."""
+"""The game's page in fixture pictures (WEB_DIR/fixture-page) in Debian's headless Chromium; the
+benchmarks open their browser with it too."""
+import contextlib
+import functools
 import http.server
 import os
 import re
 import subprocess
-import sys
 import threading
 import time
 
@@ -17,12 +17,10 @@ from selenium.webdriver.common.keys import Keys
 
 # WebGL in software; a window taller than the canvas but not the page, which arrows could scroll.
 FLAGS = ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
-         '--disable-background-networking', '--disable-component-update', '--no-first-run',
-         '--force-device-scale-factor=1', '--window-size=1000,860']
+         '--disable-component-update', '--force-device-scale-factor=1', '--window-size=1000,860']
 # What Emscripten's OpenGL emulation says of itself, and WebGL's word on the one hint it lacks.
 KNOWN = ['using emscripten GL emulation', 'using emscripten GL immediate mode emulation',
          'TODO: glShadeModel', 'INVALID_ENUM: hint: invalid target']
-GOLDEN = os.environ['GOLDEN']
 
 
 def poll(seconds, check, what):
@@ -46,19 +44,19 @@ def magick(driver, *command):
 
 
 def shows(driver, golden):  # but for the rasterizers' rounding
-    return magick(driver, 'compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', f'{GOLDEN}/{golden}',
-                  'null:') == '0'
+    path = os.path.join(os.environ['GOLDEN'], golden)
+    return magick(driver, 'compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', path, 'null:') == '0'
 
 
 def hold(driver, key, until, what):
     ActionChains(driver).key_down(key).perform()
-    try:
-        poll(20, until, what)
-    finally:
-        ActionChains(driver).key_up(key).perform()
+    poll(20, until, what)
+    ActionChains(driver).key_up(key).perform()
 
 
 def test_page(driver):
+    """The caption, walking, arrows kept from the page, Escape's end message, and "Play again"
+    starting a game that falls and rests as on the desktop (GOLDEN)."""
     poll(20, lambda: re.match(r'^OpenGL Demo - \d+\.\d\d$', driver.title), 'the rate in the title')
     ActionChains(driver).send_keys(Keys.ARROW_DOWN).perform()
     # The fixture chicken's magenta half covers the last 40 columns: WIDTHxHEIGHT+LEFT+TOP.
@@ -82,17 +80,21 @@ def test_page(driver):
     poll(10, lambda: notice(driver) is None, 'Enter on "Play again" starts a third game')
 
 
-if __name__ == '__main__':
-    os.chdir(os.environ['WEB_DIR'])
-    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), http.server.SimpleHTTPRequestHandler)
+def serve(folder):  # from a thread of this process
+    handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-    # chromedriver starts Chromium; both are reached at 127.0.0.1, as a bare system may not
-    # resolve localhost. It says on which port once it listens.
+    return f'http://127.0.0.1:{server.server_address[1]}/'
+
+
+@contextlib.contextmanager
+def chromium():
+    """Chromium through chromedriver, at 127.0.0.1: a bare system may not resolve localhost."""
     chromedriver = subprocess.Popen(['/usr/bin/chromedriver', '--port=0'], stdout=subprocess.PIPE,
                                     text=True)
     try:
         port = next(found[1] for line in chromedriver.stdout if (found := re.match(
-            r'ChromeDriver was started successfully on port (\d+)', line)))
+            r'ChromeDriver was started successfully on port (\d+)', line)))  # once it listens
         options = webdriver.ChromeOptions()
         options.binary_location = '/usr/bin/chromium'
         options.arguments.extend(FLAGS)
@@ -100,15 +102,21 @@ if __name__ == '__main__':
         driver = webdriver.Remote(ChromiumRemoteConnection(f'http://127.0.0.1:{port}', 'goog',
                                                            'chrome'), options=options)
         try:
-            driver.get(f'http://127.0.0.1:{server.server_address[1]}/fixture-page/')
+            yield driver
+        finally:
+            driver.quit()
+    finally:
+        chromedriver.terminate()
+
+
+if __name__ == '__main__':
+    try:
+        with chromium() as driver:
+            driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/')
             test_page(driver)
             unknown = [entry['message'] for entry in driver.get_log('browser') if entry['level']
                        in ('WARNING', 'SEVERE') and not any(k in entry['message'] for k in KNOWN)]
             assert not unknown, 'the console has: ' + '\n  '.join(unknown)
-        finally:
-            driver.quit()
     except AssertionError as failure:
-        sys.exit(f'FAIL: {failure}')
-    finally:
-        chromedriver.terminate()
+        raise SystemExit(f'FAIL: {failure}')
     print('page: ok')
