@@ -5,8 +5,7 @@
 set -u
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (scripts/test provides one)"; exit 77; }
 WORK=$(mktemp -d)
-GAME_PID=""
-trap '[ -z "$GAME_PID" ] || kill "$GAME_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+trap '[ -z "${GAME_PID:-}" ] || kill "$GAME_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
 
 fail() { echo "FAIL: $*"; head -n 60 "$WORK/stderr" 2>/dev/null; exit 1; }
 # poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
@@ -56,10 +55,8 @@ chicken_on() {
 # walk KEY "LEFT RIGHT": holds KEY until the chicken covers exactly those columns.
 walk() {
   xdotool keydown "$1"
-  poll 20 chicken_on "$2"
-  local reached=$?
+  poll 20 chicken_on "$2" || { xdotool keyup "$1"; fail "holding $1 left the chicken at $CHICKEN"; }
   xdotool keyup "$1"
-  [ "$reached" -eq 0 ] || fail "holding $1 left the chicken at $CHICKEN"
 }
 # expect_failure STATUS MESSAGE ENV_ARGUMENTS...: the game does not start. The message is the
 # last line on standard error, after anything SDL's own probing said, and ends no line.
@@ -108,10 +105,13 @@ playthrough) # Both levels by frame count: every position, and frames of both se
   for frame in 0 60 180; do
     looks_like "$WORK/$frame.png" "fixtures-$frame.png" || fail "frame $frame looks different"
   done
-  frames=$(identify "$WORK/run.gif" | wc -l)
-  [ "$frames" -eq 123 ] || fail "the animation has $frames frames, not one every other frame (123)"
+  [ "$(identify "$WORK/run.gif" | wc -l)" = 123 ] || fail "the animation is not every other frame"
   cd "$GAME_DIR" && replay "$PLAYTHROUGH" --png "60:$WORK/art.png"
   looks_like "$WORK/art.png" art-60.png || fail "the game's own pictures look different"
+  printf '1 Left\n2 Down\n' >"$WORK/bad.keys"  # a script's fault is named with its line
+  said=$("$REPLAY" "$WORK/bad.keys" 2>&1)
+  [ "$said" = "replay: $WORK/bad.keys: line 2: unknown key 'Down' (Left, Right, Up, Escape)" ] ||
+    fail "a bad script gets '$said'"
   ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"
