@@ -56,7 +56,7 @@ def hold(driver, key, until, what):
 
 def test_page(driver):
     """The caption, walking, arrows kept from the page, Escape's end message, and "Play again"
-    starting a game that falls and rests as on the desktop (GOLDEN)."""
+    starting a game whose first frames are the desktop's (GOLDEN)."""
     poll(20, lambda: re.match(r'^OpenGL Demo - \d+\.\d\d$', driver.title), 'the rate in the title')
     ActionChains(driver).send_keys(Keys.ARROW_DOWN).perform()
     # The fixture chicken's magenta half covers the last 40 columns: WIDTHxHEIGHT+LEFT+TOP.
