@@ -1,8 +1,10 @@
 // Replays the game under a key script, frame for frame, and can keep what it shows.
-//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE]
-// Runs in the folder that holds the images, as the game does. The game's own frame runs each
-// frame, with the script's keys held instead of the keyboard's. Frames are counted, not timed,
-// so a script replays the same on every machine.
+//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute]
+// Runs in the folder that holds the images and sounds, as the game does. The game's own frame runs
+// each frame, with the script's keys held instead of the keyboard's. Frames are counted, not
+// timed, so a script replays the same on every machine; --fps N only spaces them out in time, N a
+// second, as a display's vertical sync would, so that their sounds can be heard or recorded (by the
+// sound device's clock while it is open).
 // Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
 // the script ran out first, 1 for a bad command line or script, and the game's own start-up
 // failures (1 and 2).
@@ -10,6 +12,8 @@
 #include <Magick++.h>
 #include <SDL.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -19,6 +23,7 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
+#include "app/sound.h"
 #include "key_script.h"
 #include "world/world.h"
 
@@ -32,6 +37,7 @@ constexpr int kExitScriptRanOut = 3;
 // every machine.
 constexpr Uint32 kPastStartDelayMs = kStartDelayMs + 1;
 
+constexpr Sint32 kLongestWaitForSoundMs = 1000;
 constexpr int kGifEveryFrames = 2;       // at about 60 frames a second, a 30 fps animation
 constexpr int kGifFrameDelay = 3;        // hundredths of a second
 constexpr int kGifLastFrameDelay = 200;  // the ending stays a moment before the loop restarts
@@ -42,6 +48,7 @@ int frame = 0;
 std::map<int, std::string> pngFrames;
 std::string gifPath;
 std::vector<Magick::Image> gifFrames;
+int framesPerSecond = 0;  // 0: as fast as the machine draws them
 
 // The frame just drawn, still in the back buffer: the buffer swap comes after the keys.
 Magick::Image capture() {
@@ -87,10 +94,52 @@ void writeGif() {
   Magick::writeImages(optimized.begin(), optimized.end(), gifPath);
 }
 
+// The sound device's own clock: the bytes SDL_mixer has mixed, counted after every chunk.
+std::atomic<std::uint64_t> mixedBytes{0};
+void countMixed(void*, Uint8*, int length) {
+  mixedBytes += static_cast<std::uint64_t>(length);
+}
+
+std::uint64_t soundBytesPerSecond() {
+  int rate = 0;
+  Uint16 format = 0;
+  int channels = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0) {
+    return 0;
+  }
+  const int bytesPerSample = (format & 0xFF) / 8;
+  return static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels * bytesPerSample);
+}
+
+// Waits until the frame is due, counted from the first frame, so that a slow frame does not delay
+// the ones after it. With the sound open, time is the sound device's: SDL's disk driver, which
+// keeps time by sleeping, falls behind the wall clock on a busy machine, and its recording still
+// has each frame's sounds at the frame's moment. A device that stops is waited for a second.
+void waitForFrame(Uint32 firstFrameTicks, std::uint64_t firstFrameBytes,
+                  std::uint64_t bytesPerSecond) {
+  if (framesPerSecond <= 0) {
+    return;
+  }
+  const Uint32 due = firstFrameTicks + static_cast<Uint32>(frame * 1000LL / framesPerSecond);
+  if (bytesPerSecond > 0) {
+    const std::uint64_t dueBytes =
+        firstFrameBytes + static_cast<std::uint64_t>(frame) * bytesPerSecond / framesPerSecond;
+    while (mixedBytes < dueBytes &&
+           static_cast<Sint32>(SDL_GetTicks() - due) < kLongestWaitForSoundMs) {
+      SDL_Delay(1);
+    }
+    return;
+  }
+  const Sint32 early = static_cast<Sint32>(due - SDL_GetTicks());
+  if (early > 0) {
+    SDL_Delay(static_cast<Uint32>(early));
+  }
+}
+
 int usage(const char* message) {
   std::fprintf(stderr,
                "replay: %s\nusage: replay SCRIPT [--trace FILE] [--png FRAME:FILE]... "
-               "[--gif FILE]\n",
+               "[--gif FILE] [--fps N] [--mute]\n",
                message);
   return kExitUsage;
 }
@@ -100,6 +149,7 @@ int usage(const char* message) {
 int main(int argc, char* argv[]) {
   std::string scriptPath;
   std::string tracePath;
+  bool muted = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -107,6 +157,13 @@ int main(int argc, char* argv[]) {
       tracePath = argv[++i];
     } else if (arg == "--gif" && hasValue) {
       gifPath = argv[++i];
+    } else if (arg == "--fps" && hasValue) {
+      framesPerSecond = std::atoi(argv[++i]);
+      if (framesPerSecond <= 0) {
+        return usage("--fps takes a number of frames a second");
+      }
+    } else if (arg == "--mute") {
+      muted = true;
     } else if (arg == "--png" && hasValue) {
       const std::string value = argv[++i];
       const std::size_t colon = value.find(':');
@@ -143,9 +200,19 @@ int main(int argc, char* argv[]) {
   if (const int failed = startGame()) {
     return failed;
   }
+  if (!muted) {
+    startSound();
+  }
+  const std::uint64_t bytesPerSecond = soundBytesPerSecond();
+  if (bytesPerSecond > 0) {
+    Mix_SetPostMix(countMixed, nullptr);
+  }
   const int lastFrame = lastScriptedFrame(script);
   int levelTwoFrame = -1;
+  const Uint32 firstFrameTicks = SDL_GetTicks();
+  const std::uint64_t firstFrameBytes = mixedBytes;
   for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
+    waitForFrame(firstFrameTicks, firstFrameBytes, bytesPerSecond);
     if (trace) {
       // What this frame draws: the position and level before its physics step.
       std::fprintf(trace.get(), "%d %d %.9g %.9g\n", frame, currentLevel, characterX, characterY);
@@ -159,6 +226,7 @@ int main(int argc, char* argv[]) {
     }
   }
   const bool ended = quitRequested != 0;
+  stopSound();
   SDL_Quit();
   writeGif();
 

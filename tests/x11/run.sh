@@ -17,9 +17,12 @@ poll() {
 
 # The sanitizer run preloads a library that keeps what SDL loads at run time loaded to the end.
 PRELOAD=(env ${GAME_PRELOAD:+"LD_PRELOAD=$GAME_PRELOAD"})
-# start_game FOLDER [ENV ARGUMENTS...]: the game, started in FOLDER in the background.
+# start_game FOLDER [ENV ARGUMENTS...]: the game, started in FOLDER in the background, with the
+# options in GAME_ARGS.
+GAME_ARGS=()
 start_game() {
-  (cd "$1" && shift && exec "${PRELOAD[@]}" env "$@" "$EGGQUEST" >"$WORK/stdout" 2>"$WORK/stderr") &
+  (cd "$1" && shift && exec "${PRELOAD[@]}" env "$@" "$EGGQUEST" "${GAME_ARGS[@]}" \
+    >"$WORK/stdout" 2>"$WORK/stderr") &
   GAME_PID=$!
 }
 window_up() { WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID") && [ "$WINDOW" ]; }
@@ -68,6 +71,23 @@ expect_failure() {
   IFS= read -r -d '' error <"$WORK/stderr"
   [[ ${error##*$'\n'} == "$message"* ]] || fail "$* wrote '$error', not '$message...'"
 }
+# chicken_top: the top row of the fixture chicken's magenta half, in CHICKEN_TOP.
+chicken_top() {
+  import -window "$WINDOW" "$WORK/shot.ppm" || fail "no screenshot"
+  CHICKEN=$(convert "$WORK/shot.ppm" -fuzz 15% -fill black +opaque magenta -format '%@' info:)
+  [[ $CHICKEN =~ \+([0-9]+)$ ]] && CHICKEN_TOP=${BASH_REMATCH[1]}
+}
+risen() { chicken_top && [ "$CHICKEN_TOP" -lt $(($1 - 10)) ]; }
+heard() { ! "$SOUND_BURSTS" "$1" >/dev/null; }  # it finds sound where it was told of none
+# moments TRACE STDOUT: the effect due at every jump and level change of a replay, as NAME@SECONDS
+# at 60 frames a second, and, optional, the second egg's at the game's end. A jump lifts the
+# chicken by more than 0.4 in one frame, from standing or falling; the rise that follows slows.
+moments() {
+  awk 'NR > 1 { step = $4 - y; if (step < -0.4 && last > -0.3) printf "jump@%.4f ", ($1 - 1) / 60
+                if ($2 != level) printf "level@%.4f ", ($1 - 1) / 60; last = step }
+       { y = $4; level = $2 }' "$1"
+  sed -n 's/^the game ended in frame \([0-9]*\)$/\1/p' "$2" | awk '{ printf "?goal@%.4f", $1 / 60 }'
+}
 # replay SCRIPT [ARGS...]: the replay tool in the current folder; the game must end cleanly.
 replay() {
   "${PRELOAD[@]}" "$REPLAY" "$@" >"$WORK/stdout" 2>"$WORK/stderr" || fail "the replay ended with $?"
@@ -113,6 +133,56 @@ playthrough) # Both levels by frame count: every position, and frames of both se
   [ "$said" = "replay: $WORK/bad.keys: line 2: unknown key 'Down' (Left, Right, Up, Escape)" ] ||
     fail "a bad script gets '$said'"
   ;;
+sound) # SDL's disk driver records the game's own sounds, a replay's frames 60 a second apart: one
+  # at every jump (held Up's too), one at the level change, each at its frame, none too loud. With
+  # effect files that cannot be loaded, it plays the same, silently.
+  # Frames keep the sound device's time, but a machine busy enough to stall the game for a moment
+  # puts a sound late: a second recording is made then.
+  cd "$GAME_DIR"
+  for try in 1 2; do
+    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" \
+      replay "$SOUND_KEYS" --fps 60 --trace "$WORK/trace"
+    mv "$WORK/stdout" "$WORK/played"
+    "$SOUND_BURSTS" "$WORK/heard.raw" --peak-below 0.5 --effects "$GAME_DIR" \
+      $(moments "$WORK/trace" "$WORK/played") >"$WORK/stderr"
+    status=$?
+    [ "$status" = 3 ] && [ "$try" = 1 ] || break
+  done
+  [ "$status" = 0 ] || fail "the sounds are not the effects due at the jumps and the level change"
+  mkdir "$WORK/broken" && cp ./*.tga "$WORK/broken" && cd "$WORK/broken"
+  head -c 30 "$GAME_DIR/level.wav" >level.wav  # cut inside its header; jump.wav is missing
+  echo "not a sound" >goal.wav
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/broken.raw" replay "$SOUND_KEYS" --trace "$WORK/silent"
+  cmp -s "$WORK/played" "$WORK/stdout" && cmp -s "$WORK/trace" "$WORK/silent" ||
+    fail "without its sounds the game played otherwise"
+  "$SOUND_BURSTS" "$WORK/broken.raw" >"$WORK/stderr" || fail "effects that cannot load were heard"
+  ;;
+mute) # The real game: a jump is heard; with --mute the sound device is not even opened.
+  mkdir "$WORK/game" && cp "$FIXTURE_DIR"/*.tga "$GAME_DIR"/*.wav "$WORK/game"
+  for mute in "" --mute; do
+    GAME_ARGS=($mute)
+    recording="$WORK/sound$mute.raw"
+    start_game "$WORK/game" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$recording"
+    wait_until_playing
+    poll 20 chicken_top || fail "no chicken"
+    xdotool keydown Up
+    poll 20 risen "$CHICKEN_TOP" || { xdotool keyup Up; fail "holding Up did not jump"; }
+    xdotool keyup Up
+    if [ -z "$mute" ]; then
+      poll 10 heard "$recording" || fail "the jump was not heard"
+    fi
+    press_escape
+  done
+  [ ! -e "$WORK/sound--mute.raw" ] || fail "--mute opened the sound device"
+  ;;
+no_sound_device) # Where SDL has no sound device, the game plays and ends exactly as it did.
+  cd "$GAME_DIR" && SDL_AUDIODRIVER=no_such_driver replay "$PLAYTHROUGH" --trace "$WORK/trace"
+  [ "$(cat "$WORK/stdout")" = $'level 2 drawn from frame 121\nthe game ended in frame 245' ] &&
+    diff "$GOLDEN/playthrough.trace" "$WORK/trace" >"$WORK/stderr" || fail "it played otherwise"
+  start_game "$GAME_DIR" SDL_AUDIODRIVER=no_such_driver
+  wait_until_playing
+  press_escape
+  ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"
   read -r _ level _ y < <(tail -n 1 "$WORK/trace")
@@ -134,16 +204,21 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   root="$WORK/stage/opt/eggquest"
   DESTDIR="$WORK/stage" cmake --install "$BUILD_DIR" --prefix /opt/eggquest >"$WORK/stderr" ||
     fail "cmake --install failed"
-  [ "$(ls "$root"/share/games/eggquest/*.tga | wc -l)" = 10 ] && [ "$(identify -format '%m %w,' \
+  [ "$(ls "$root"/share/games/eggquest/*.tga | wc -l)" = 10 ] &&
+    [ "$(ls "$root"/share/games/eggquest/*.wav | wc -l)" = 3 ] && [ "$(identify -format '%m %w,' \
     "$root"/share/icons/hicolor/*/apps/eggquest.png)" = "PNG 128,PNG 256,PNG 32,PNG 64," ] ||
-    fail "the ten images or the icons are missing"
+    fail "the ten images, the three sounds or the icons are missing"
   # Started from another folder, the launcher asks for vertical sync unless the player has chosen.
   EGGQUEST="$root/bin/eggquest"
+  # It passes the game's options on.
+  GAME_ARGS=--mute
   for choice in "-u SDL12COMPAT_SYNC_TO_VBLANK:1" "SDL12COMPAT_SYNC_TO_VBLANK=0:0"; do
     start_game "$WORK" ${choice%:*}
     wait_until_playing
     vsync=$(tr '\0' '\n' <"/proc/$GAME_PID/environ" | sed -n 's/^SDL12COMPAT_SYNC_TO_VBLANK=//p')
     [ "$vsync" = "${choice#*:}" ] || fail "with $choice the game got '$vsync'"
+    [ "$(tr '\0' '\n' <"/proc/$GAME_PID/cmdline" | tail -n +2)" = --mute ] ||
+      fail "the launcher started '$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")'"
     press_escape
   done
   "$CPACK" -G DEB -B "$WORK/deb" --config "$BUILD_DIR/CPackConfig.cmake" >"$WORK/stderr" ||
@@ -152,7 +227,8 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   [ -x "$usr/games/eggquest" ] && [ ! -e "$usr/bin" ] && grep -qx 'Exec=eggquest' \
     "$usr"/share/applications/*.desktop || fail "the menu does not start eggquest in /usr/games"
   depends=$(dpkg-deb -f "$deb" Depends)
-  [[ $depends == *libsdl1.2-compat-shim*libgl1*libglu1-mesa* ]] || fail "it depends on $depends"
+  [[ $depends == *libsdl1.2-compat-shim*libsdl-mixer1.2*libgl1*libglu1-mesa* ]] ||
+    fail "it depends on $depends"
   apt-get install -s "$deb" >"$WORK/stderr" 2>&1 && grep -q '^Inst eggquest ' "$WORK/stderr" ||
     fail "apt would not install the package"
   # Errors and warnings fail, and so does missing hardening, which lintian calls information.
