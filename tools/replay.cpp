@@ -1,10 +1,12 @@
 // Replays the game under a key script, frame for frame, and can keep what it shows.
 //   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute]
+//          [--sound-times FILE]
 // Runs in the folder that holds the images and sounds, as the game does. The game's own frame runs
 // each frame, with the script's keys held instead of the keyboard's. Frames are counted, not
 // timed, so a script replays the same on every machine; --fps N only spaces them out in time, N a
 // second, as a display's vertical sync would, so that their sounds can be heard or recorded (by the
-// sound device's clock while it is open).
+// sound device's clock while it is open). --sound-times writes, for each frame, how many seconds of
+// sound had been mixed when it ended: where in the device's output that frame's sounds begin.
 // Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
 // the script ran out first, 1 for a bad command line or script, and the game's own start-up
 // failures (1 and 2).
@@ -111,19 +113,34 @@ std::uint64_t soundBytesPerSecond() {
   return static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels * bytesPerSample);
 }
 
-// Waits until the frame is due, counted from the first frame, so that a slow frame does not delay
-// the ones after it. With the sound open, time is the sound device's: SDL's disk driver, which
-// keeps time by sleeping, falls behind the wall clock on a busy machine, and its recording still
-// has each frame's sounds at the frame's moment. A device that stops is waited for a second.
-void waitForFrame(Uint32 firstFrameTicks, std::uint64_t firstFrameBytes,
-                  std::uint64_t bytesPerSecond) {
-  if (framesPerSecond <= 0) {
+// Where --fps counts from: frame 1, by the wall clock and, once the sound is open, by the sound
+// device's clock.
+Uint32 paceTicks = 0;
+std::uint64_t paceBytes = 0;
+std::uint64_t bytesPerSecond = 0;
+
+void startPace() {
+  bytesPerSecond = soundBytesPerSecond();
+  if (bytesPerSecond > 0) {
+    Mix_SetPostMix(countMixed, nullptr);
+  }
+  paceTicks = SDL_GetTicks();
+  paceBytes = mixedBytes;
+}
+
+// Waits until the frame is due, so that a slow frame does not delay the ones after it. With the
+// sound open, time is the sound device's: SDL's disk driver, which keeps time by sleeping, falls
+// behind the wall clock on a busy machine, and its recording still has each frame's sounds at the
+// frame's moment. A device that stops is waited for a second.
+void waitForFrame() {
+  if (framesPerSecond <= 0 || frame == 0) {
     return;
   }
-  const Uint32 due = firstFrameTicks + static_cast<Uint32>(frame * 1000LL / framesPerSecond);
+  const long long sinceFrameOne = frame - 1;
+  const Uint32 due = paceTicks + static_cast<Uint32>(sinceFrameOne * 1000 / framesPerSecond);
   if (bytesPerSecond > 0) {
     const std::uint64_t dueBytes =
-        firstFrameBytes + static_cast<std::uint64_t>(frame) * bytesPerSecond / framesPerSecond;
+        paceBytes + static_cast<std::uint64_t>(sinceFrameOne) * bytesPerSecond / framesPerSecond;
     while (mixedBytes < dueBytes &&
            static_cast<Sint32>(SDL_GetTicks() - due) < kLongestWaitForSoundMs) {
       SDL_Delay(1);
@@ -139,7 +156,7 @@ void waitForFrame(Uint32 firstFrameTicks, std::uint64_t firstFrameBytes,
 int usage(const char* message) {
   std::fprintf(stderr,
                "replay: %s\nusage: replay SCRIPT [--trace FILE] [--png FRAME:FILE]... "
-               "[--gif FILE] [--fps N] [--mute]\n",
+               "[--gif FILE] [--fps N] [--mute] [--sound-times FILE]\n",
                message);
   return kExitUsage;
 }
@@ -149,6 +166,7 @@ int usage(const char* message) {
 int main(int argc, char* argv[]) {
   std::string scriptPath;
   std::string tracePath;
+  std::string soundTimesPath;
   bool muted = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -164,6 +182,8 @@ int main(int argc, char* argv[]) {
       }
     } else if (arg == "--mute") {
       muted = true;
+    } else if (arg == "--sound-times" && hasValue) {
+      soundTimesPath = argv[++i];
     } else if (arg == "--png" && hasValue) {
       const std::string value = argv[++i];
       const std::size_t colon = value.find(':');
@@ -189,30 +209,25 @@ int main(int argc, char* argv[]) {
     return kExitUsage;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
-  if (!tracePath.empty()) {
-    trace.reset(std::fopen(tracePath.c_str(), "w"));
-    if (!trace) {
-      std::fprintf(stderr, "replay: cannot write %s\n", tracePath.c_str());
-      return kExitUsage;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> soundTimes(nullptr, std::fclose);
+  for (auto [path, file] :
+       {std::pair(&tracePath, &trace), std::pair(&soundTimesPath, &soundTimes)}) {
+    if (!path->empty()) {
+      file->reset(std::fopen(path->c_str(), "w"));
+      if (!*file) {
+        std::fprintf(stderr, "replay: cannot write %s\n", path->c_str());
+        return kExitUsage;
+      }
     }
   }
 
   if (const int failed = startGame()) {
     return failed;
   }
-  if (!muted) {
-    startSound();
-  }
-  const std::uint64_t bytesPerSecond = soundBytesPerSecond();
-  if (bytesPerSecond > 0) {
-    Mix_SetPostMix(countMixed, nullptr);
-  }
   const int lastFrame = lastScriptedFrame(script);
   int levelTwoFrame = -1;
-  const Uint32 firstFrameTicks = SDL_GetTicks();
-  const std::uint64_t firstFrameBytes = mixedBytes;
   for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
-    waitForFrame(firstFrameTicks, firstFrameBytes, bytesPerSecond);
+    waitForFrame();
     if (trace) {
       // What this frame draws: the position and level before its physics step.
       std::fprintf(trace.get(), "%d %d %.9g %.9g\n", frame, currentLevel, characterX, characterY);
@@ -223,6 +238,17 @@ int main(int argc, char* argv[]) {
     runFrame(holdScriptedKeys);
     if (frame == 0) {
       SDL_Delay(kPastStartDelayMs);
+      // As in the game: the sound starts after the first frame, if the game goes on.
+      if (!muted && quitRequested == 0) {
+        startSound();
+      }
+      startPace();
+    }
+    if (soundTimes) {
+      const double mixedSeconds =
+          bytesPerSecond > 0 ? static_cast<double>(mixedBytes) / static_cast<double>(bytesPerSecond)
+                             : 0;
+      std::fprintf(soundTimes.get(), "%d %.6f\n", frame, mixedSeconds);
     }
   }
   const bool ended = quitRequested != 0;

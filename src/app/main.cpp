@@ -22,8 +22,10 @@ int main(int argc, char* argv[]) {
   if (const int failed = startGame()) {
     return failed;
   }
-  // Muted, the sound device is never opened: nothing to set up, nothing to close.
-  if (!muted) {
+  // The sound starts once the first frame is on the screen, which it does not delay, and only if
+  // the game goes on; muted, the sound device is never opened.
+  runFrame();
+  if (!muted && quitRequested == 0) {
     startSound();
   }
   while (quitRequested == 0) {

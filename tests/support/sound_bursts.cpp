@@ -1,13 +1,12 @@
 // Finds the sounds in what SDL's disk audio driver recorded and checks them against the effects
 // expected and the moments they belong to:
 //   sound_bursts FILE [--peak-below SHARE] [--effects DIR NAME@SECONDS...]
-// Each NAME@SECONDS is an effect (DIR/NAME.wav) that must begin at that moment of the game, in
-// order; one written ?NAME@SECONDS may sound or not (the second egg's, cut off by the game's end).
-// Without them the recording must be silent, or absent. SDL may convert the game's format, so the
-// recording's rate is the usual one at which every sound lasts as long as its effect's file; the
-// moments are then checked loosely, as a loaded machine keeps time only roughly.
-// Exit status 0 when all holds; otherwise what differs, on standard output, and status 3 when only
-// a moment is off (a machine so busy that a frame stalled), 1 for anything else.
+// Each NAME@SECONDS is an effect (DIR/NAME.wav) that must begin that many seconds into the sound
+// the game mixed, in order; one written ?NAME@SECONDS may sound or not (the second egg's, cut off
+// by the game's end). Without them the recording must be silent, or absent. SDL may convert the
+// game's format, so the recording's rate is the usual one at which every sound lasts as long as
+// its effect's file. Exit status 0 when all holds; otherwise 1, with what differs on standard
+// output.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +23,7 @@ constexpr double kHeard = 0.002;          // of full scale: quieter is silence (
 constexpr std::size_t kGapFrames = 1000;  // this much silence separates two sounds
 constexpr double kUsualRates[] = {11025, 22050, 32000, 44100, 48000, 96000};
 constexpr double kLengthTolerance = 0.01;  // seconds: the faint ends of the envelopes, resampling
-constexpr double kMomentTolerance = 0.25;  // seconds: frames late on a loaded machine, the chunks
+constexpr double kMomentTolerance = 0.06;  // seconds: the mixer's chunks, SDL's conversion
 constexpr std::size_t kWavByteRateOffset = 28;
 constexpr std::size_t kWavDataSizeOffset = 40;
 // Real float samples are silence or at least this loud; 16-bit pairs read as floats are tinier.
@@ -121,17 +120,13 @@ double findRate(const std::vector<Burst>& bursts, const std::vector<Expected>& e
   return 0;
 }
 
-constexpr int kExitWrong = 1;
-constexpr int kExitLate = 3;
-
-int fail(const std::string& what, const std::vector<Burst>& bursts, const std::string& format,
-         int status = kExitWrong) {
+int fail(const std::string& what, const std::vector<Burst>& bursts, const std::string& format) {
   std::printf("%s; the recording (%s) has sounds at frames", what.c_str(), format.c_str());
   for (const Burst& burst : bursts) {
     std::printf(" %zu-%zu", burst.start, burst.end);
   }
   std::printf("\n");
-  return status;
+  return 1;
 }
 
 }  // namespace
@@ -205,7 +200,7 @@ int main(int argc, char* argv[]) {
     if (std::fabs(found - due) > kMomentTolerance) {
       return fail("sound " + std::to_string(i + 1) + " (" + required[i].name + ") begins " +
                       std::to_string(found) + " s after the first, not " + std::to_string(due),
-                  bursts, format, kExitLate);
+                  bursts, format);
     }
   }
   std::printf("%zu sounds, each its effect at its moment (%s, %.0f a second, loudest %.3f)\n",

@@ -79,14 +79,18 @@ chicken_top() {
 }
 risen() { chicken_top && [ "$CHICKEN_TOP" -lt $(($1 - 10)) ]; }
 heard() { ! "$SOUND_BURSTS" "$1" >/dev/null; }  # it finds sound where it was told of none
-# moments TRACE STDOUT: the effect due at every jump and level change of a replay, as NAME@SECONDS
-# at 60 frames a second, and, optional, the second egg's at the game's end. A jump lifts the
-# chicken by more than 0.4 in one frame, from standing or falling; the rise that follows slows.
+# moments TRACE STDOUT TIMES: the effect due at every jump and level change of a replay, as
+# NAME@SECONDS of sound mixed by the end of its frame (the replay's --sound-times), and, optional,
+# the second egg's at the game's end. A jump lifts the chicken by more than 0.4 in one frame, from
+# standing or falling; the rise that follows slows.
 moments() {
-  awk 'NR > 1 { step = $4 - y; if (step < -0.4 && last > -0.3) printf "jump@%.4f ", ($1 - 1) / 60
-                if ($2 != level) printf "level@%.4f ", ($1 - 1) / 60; last = step }
-       { y = $4; level = $2 }' "$1"
-  sed -n 's/^the game ended in frame \([0-9]*\)$/\1/p' "$2" | awk '{ printf "?goal@%.4f", $1 / 60 }'
+  awk 'FILENAME == ARGV[1] { at[$1] = $2; next }
+       FILENAME == ARGV[2] { if (FNR > 1) { step = $4 - y
+                               if (step < -0.4 && last > -0.3) printf "jump@%s ", at[$1 - 1]
+                               if ($2 != level) printf "level@%s ", at[$1 - 1]
+                               last = step }
+                             y = $4; level = $2; next }
+       /^the game ended in frame / { printf "?goal@%s", at[$6] }' "$3" "$1" "$2"
 }
 # replay SCRIPT [ARGS...]: the replay tool in the current folder; the game must end cleanly.
 replay() {
@@ -136,19 +140,14 @@ playthrough) # Both levels by frame count: every position, and frames of both se
 sound) # SDL's disk driver records the game's own sounds, a replay's frames 60 a second apart: one
   # at every jump (held Up's too), one at the level change, each at its frame, none too loud. With
   # effect files that cannot be loaded, it plays the same, silently.
-  # Frames keep the sound device's time, but a machine busy enough to stall the game for a moment
-  # puts a sound late: a second recording is made then.
+  # 60 frames a second keeps the sounds apart; where each is due comes from the mixer's own count.
   cd "$GAME_DIR"
-  for try in 1 2; do
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" \
-      replay "$SOUND_KEYS" --fps 60 --trace "$WORK/trace"
-    mv "$WORK/stdout" "$WORK/played"
-    "$SOUND_BURSTS" "$WORK/heard.raw" --peak-below 0.5 --effects "$GAME_DIR" \
-      $(moments "$WORK/trace" "$WORK/played") >"$WORK/stderr"
-    status=$?
-    [ "$status" = 3 ] && [ "$try" = 1 ] || break
-  done
-  [ "$status" = 0 ] || fail "the sounds are not the effects due at the jumps and the level change"
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" \
+    replay "$SOUND_KEYS" --fps 60 --trace "$WORK/trace" --sound-times "$WORK/times"
+  mv "$WORK/stdout" "$WORK/played"
+  "$SOUND_BURSTS" "$WORK/heard.raw" --peak-below 0.5 --effects "$GAME_DIR" \
+    $(moments "$WORK/trace" "$WORK/played" "$WORK/times") >"$WORK/stderr" ||
+    fail "the sounds are not the effects due at the jumps and the level change"
   mkdir "$WORK/broken" && cp ./*.tga "$WORK/broken" && cd "$WORK/broken"
   head -c 30 "$GAME_DIR/level.wav" >level.wav  # cut inside its header; jump.wav is missing
   echo "not a sound" >goal.wav
