@@ -156,6 +156,29 @@ sound) # SDL's disk driver records the game's own sounds, a replay's frames 60 a
     fail "without its sounds the game played otherwise"
   "$SOUND_BURSTS" "$WORK/broken.raw" >"$WORK/stderr" || fail "effects that cannot load were heard"
   ;;
+sound_maker) # The build's sound maker: the same bytes every time, the very files the build made;
+  # a faulty description stops it, naming the file and the field.
+  for run in 1 2; do
+    mkdir "$WORK/$run" && "$MAKE_SOUNDS" "$ART_SOUNDS" "$WORK/$run" || fail "make_sounds failed"
+  done
+  for sound in jump level goal; do
+    cmp "$WORK/1/$sound.wav" "$WORK/2/$sound.wav" && cmp "$WORK/1/$sound.wav" "$GAME_DIR/$sound.wav" ||
+      fail "$sound.wav differs from one run to the next, or from the build's"
+  done
+  while IFS='|' read -r file change message; do
+    rm -rf "$WORK/bad" && cp -r "$ART_SOUNDS" "$WORK/bad" && sed -i "$change" "$WORK/bad/$file"
+    said=$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1) && fail "make_sounds took $file after $change"
+    [ "$said" = "make_sounds: $WORK/bad/$file: $message" ] || fail "after $change it said '$said'"
+  done <<'FAULTS'
+level.sfx|/^volume/d|field 'volume' is missing
+goal.sfx|s/^frequency = .*/frequency = 9000/|field 'frequency' is 9000, not within 20 to 8000
+jump.sfx|s/^wave = .*/wave = organ/|field 'wave' is 'organ', not square, triangle, sawtooth, sine or noise
+FAULTS
+  rm -rf "$WORK/bad" && cp -r "$ART_SOUNDS" "$WORK/bad"
+  sed -i 's/^volume = .*/volume = 0.5/' "$WORK/bad/jump.sfx" "$WORK/bad/level.sfx"
+  [ "$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1)" = "make_sounds: the effects' volumes add up \
+to more than 1: played together they would clip" ] || fail "effects louder together than full scale"
+  ;;
 mute) # The real game: a jump is heard; with --mute the sound device is not even opened.
   mkdir "$WORK/game" && cp "$FIXTURE_DIR"/*.tga "$GAME_DIR"/*.wav "$WORK/game"
   for mute in "" --mute; do
