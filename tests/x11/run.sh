@@ -123,6 +123,7 @@ valgrind) # Memcheck over start-up, the ten uploads and two hundred frames: any 
   cd "$GAME_DIR" && valgrind --error-exitcode=99 --suppressions="$VALGRIND_SUPPRESSIONS" \
     --num-callers=30 "$REPLAY" "$VALGRIND_KEYS" >"$WORK/stdout" 2>"$WORK/stderr" || fail "status $?"
   grep -qx "the game ended in frame 200" "$WORK/stdout" || fail "$(cat "$WORK/stdout")"
+  grep -o 'ERROR SUMMARY: .*' "$WORK/stderr"  # for the reliability notes: what was suppressed
   ;;
 no_webgl) # Without WebGL the game's page says so, and hides the canvas.
   chromium --headless --no-sandbox --disable-webgl --user-data-dir="$WORK/profile" --dump-dom \
