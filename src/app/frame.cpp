@@ -11,7 +11,7 @@
 #include "app/shell.h"
 #include "app/sound.h"
 #include "render/render.h"
-#include "world/tile_set.h"
+#include "texture/tile_set.h"
 #include "world/world.h"
 
 namespace {
