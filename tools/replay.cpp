@@ -39,7 +39,7 @@ constexpr int kExitScriptRanOut = 3;
 // every machine.
 constexpr Uint32 kPastStartDelayMs = kStartDelayMs + 1;
 
-constexpr Sint32 kLongestWaitForSoundMs = 1000;
+constexpr Uint32 kLongestWaitMs = 1000;  // for a clock that has stopped: a failed sound device
 constexpr int kGifEveryFrames = 2;       // at about 60 frames a second, a 30 fps animation
 constexpr int kGifFrameDelay = 3;        // hundredths of a second
 constexpr int kGifLastFrameDelay = 200;  // the ending stays a moment before the loop restarts
@@ -113,43 +113,48 @@ std::uint64_t soundBytesPerSecond() {
   return static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels * bytesPerSample);
 }
 
-// Where --fps counts from: frame 1, by the wall clock and, once the sound is open, by the sound
-// device's clock.
-Uint32 paceTicks = 0;
-std::uint64_t paceBytes = 0;
-std::uint64_t bytesPerSecond = 0;
+std::uint64_t bytesPerSecond = 0;  // of the sound device, once open; else 0
+
+// --fps keeps its count by the sound device's clock while the sound is open, else by the wall
+// clock: SDL's disk driver keeps time by sleeping and falls behind the wall clock on a busy
+// machine, and its recording still has each frame's sounds at the frame's moment.
+std::uint64_t clockNow() {
+  return bytesPerSecond > 0 ? mixedBytes.load() : SDL_GetTicks();
+}
+std::uint64_t clockPerSecond() {
+  return bytesPerSecond > 0 ? bytesPerSecond : 1000;
+}
+
+// The count starts at frame 1, and anew after a frame that came too late: the frames after a
+// stall keep their spacing instead of rushing, as a display never shows two frames at once.
+constexpr std::uint64_t kLongestRushMs = 100;
+std::uint64_t countStart = 0;
+int countFrame = 1;
 
 void startPace() {
   bytesPerSecond = soundBytesPerSecond();
   if (bytesPerSecond > 0) {
     Mix_SetPostMix(countMixed, nullptr);
   }
-  paceTicks = SDL_GetTicks();
-  paceBytes = mixedBytes;
+  countStart = clockNow();
+  countFrame = 1;
 }
 
-// Waits until the frame is due, so that a slow frame does not delay the ones after it. With the
-// sound open, time is the sound device's: SDL's disk driver, which keeps time by sleeping, falls
-// behind the wall clock on a busy machine, and its recording still has each frame's sounds at the
-// frame's moment. A device that stops is waited for a second.
+// Waits until the frame is due; a device that stops is waited for a second.
 void waitForFrame() {
   if (framesPerSecond <= 0 || frame == 0) {
     return;
   }
-  const long long sinceFrameOne = frame - 1;
-  const Uint32 due = paceTicks + static_cast<Uint32>(sinceFrameOne * 1000 / framesPerSecond);
-  if (bytesPerSecond > 0) {
-    const std::uint64_t dueBytes =
-        paceBytes + static_cast<std::uint64_t>(sinceFrameOne) * bytesPerSecond / framesPerSecond;
-    while (mixedBytes < dueBytes &&
-           static_cast<Sint32>(SDL_GetTicks() - due) < kLongestWaitForSoundMs) {
-      SDL_Delay(1);
-    }
-    return;
+  const std::uint64_t perSecond = clockPerSecond();
+  const std::uint64_t due =
+      countStart + static_cast<std::uint64_t>(frame - countFrame) * perSecond / framesPerSecond;
+  const Uint32 waitStart = SDL_GetTicks();
+  while (clockNow() < due && SDL_GetTicks() - waitStart < kLongestWaitMs) {
+    SDL_Delay(1);
   }
-  const Sint32 early = static_cast<Sint32>(due - SDL_GetTicks());
-  if (early > 0) {
-    SDL_Delay(static_cast<Uint32>(early));
+  if (clockNow() > due + perSecond * kLongestRushMs / 1000) {
+    countStart = clockNow();
+    countFrame = frame;
   }
 }
 
