@@ -78,6 +78,8 @@ chicken_top() {
   [[ $CHICKEN =~ \+([0-9]+)$ ]] && CHICKEN_TOP=${BASH_REMATCH[1]}
 }
 risen() { chicken_top && [ "$CHICKEN_TOP" -lt $(($1 - 10)) ]; }
+# The chicken starts at y 10, 300 pixels down, and stands on the ground at about 17, 510 down.
+landed() { chicken_top && [ "$CHICKEN_TOP" -gt 450 ]; }
 heard() { ! "$SOUND_BURSTS" "$1" >/dev/null; }  # it finds sound where it was told of none
 # moments TRACE STDOUT TIMES: the effect due at every jump and level change of a replay, as
 # NAME@SECONDS of sound mixed by the end of its frame (the replay's --sound-times), and, optional,
@@ -186,7 +188,7 @@ mute) # The real game: a jump is heard; with --mute the sound device is not even
     recording="$WORK/sound$mute.raw"
     start_game "$WORK/game" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$recording"
     wait_until_playing
-    poll 20 chicken_top || fail "no chicken"
+    poll 20 landed || fail "the chicken did not land: ${CHICKEN:-no chicken}"
     xdotool keydown Up
     poll 20 risen "$CHICKEN_TOP" || { xdotool keyup Up; fail "holding Up did not jump"; }
     xdotool keyup Up
