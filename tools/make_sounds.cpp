@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/sound_cues.h"
-#include "sound/sound_maker.h"
+#include "app/sound_maker.h"
 #include "tga_writer.h"
 
 int main(int argc, char* argv[]) {

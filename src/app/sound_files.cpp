@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/sound.h"
-#include "sound/sound_maker.h"
+#include "app/sound_maker.h"
 
 namespace {
 

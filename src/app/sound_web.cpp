@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/sound.h"
-#include "sound/sound_maker.h"
+#include "app/sound_maker.h"
 
 namespace {
 

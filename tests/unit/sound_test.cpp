@@ -13,7 +13,7 @@
 #include "app/shell.h"
 #include "app/sound_cues.h"
 #include "fake_sdl.h"
-#include "sound/sound_maker.h"
+#include "app/sound_maker.h"
 #include "world/world.h"
 
 namespace {
