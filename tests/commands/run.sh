@@ -18,6 +18,7 @@ run() { say "== $*"; "$@" || fail "'$*' failed with status $?"; ran+=" $1 "; }
 # environment hold EXPECTED, and Escape must end it with status 1.
 play() {  # play SETTING EXPECTED SIZE
   say "== $1 $WORK/local/bin/eggquest"
+  [ -x "$WORK/local/bin/eggquest" ] || cmake --install build --prefix "$WORK/local" >/dev/null
   under_x bash -c '
     cd /
     case $1 in -*) option=$1 setting="" ;; *) option="" setting=$1 ;; esac
