@@ -19,6 +19,7 @@ from selenium.webdriver.chromium.remote_connection import ChromiumRemoteConnecti
 # WebGL in software; device pixels as CSS pixels, so that screenshots are comparable.
 CHROMIUM_FLAGS = ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
                   '--no-sandbox', '--disable-component-update', '--force-device-scale-factor=1']
+WEBKIT_DRIVER = '/usr/bin/WebKitWebDriver'
 # What Emscripten's OpenGL emulation says of itself, and WebGL's word on the one hint it lacks.
 KNOWN_CONSOLE = ['using emscripten GL emulation', 'using emscripten GL immediate mode emulation',
                  'TODO: glShadeModel', 'INVALID_ENUM: hint: invalid target']
@@ -91,14 +92,16 @@ def chromium(*flags):
 
 
 def minibrowser():
-    """WebKit's MiniBrowser of the library that Debian's WebKitWebDriver is built with; its folder
-    differs between releases and architectures, so dpkg says where it is."""
-    depends = subprocess.run(['dpkg-query', '-W', '-f=${Depends}', 'webkit2gtk-driver'],
-                             capture_output=True, text=True, check=True).stdout
+    """WebKit's MiniBrowser of the library that Debian's WebKitWebDriver is built with. Its folder
+    differs between releases and architectures, and so does the driver's package (Debian 13's
+    webkit2gtk-driver only depends on webkitgtk-webdriver): dpkg says where each is."""
+    def dpkg(*arguments):
+        return subprocess.run(arguments, capture_output=True, text=True, check=True).stdout
+    driver_package = dpkg('dpkg-query', '-S', WEBKIT_DRIVER).split(':')[0]
+    depends = dpkg('dpkg-query', '-W', '-f=${Depends}', driver_package)
     library = re.search(r'libwebkit[^ ,]*', depends)[0]
-    files = subprocess.run(['dpkg', '-L', library], capture_output=True, text=True,
-                           check=True).stdout.split('\n')
-    return next(path for path in files if path.endswith('/MiniBrowser'))
+    return next(path for path in dpkg('dpkg', '-L', library).split('\n')
+                if path.endswith('/MiniBrowser'))
 
 
 @contextlib.contextmanager
@@ -118,7 +121,7 @@ def webkit():
         poll(20, answers, 'WebKitWebDriver starts')
         return port
 
-    with _driver_process(['/usr/bin/WebKitWebDriver', f'--port={port}'], port_from):
+    with _driver_process([WEBKIT_DRIVER, f'--port={port}'], port_from):
         options = webdriver.WebKitGTKOptions()
         options.binary_location = minibrowser()
         options.add_argument('--automation')
