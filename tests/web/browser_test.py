@@ -306,8 +306,8 @@ def test_touch(driver):
          {90: desktop_frame('30-49 Right\n40-41 Up\n50-69 Left\n75-77 Left Right Up', 90)})
     driver.execute_script('Module.resumeMainLoop()')
 
-    # Each key goes down once and up once; a cancelled finger, and one when the page loses the
-    # focus, lets go.
+    # Each key goes down once and up once; a cancelled finger lets go, and so does a finger still
+    # down when the page loses the focus or is hidden.
     driver.execute_script('keyLog.length = 0')
     ActionChains(driver).key_down(Keys.ARROW_RIGHT).perform()
     fingers.press(1, right)
@@ -315,13 +315,23 @@ def test_touch(driver):
     fingers.lift(1)
     fingers.press(1, right)
     cdp(driver, 'Input.dispatchTouchEvent', type='touchCancel', touchPoints=[])
+    events = lambda count: driver.execute_script('return keyLog.length') >= count  # noqa: E731
     fingers.press(1, left)
     driver.execute_script("dispatchEvent(new Event('blur'))")
-    expected = ['keydown 39', 'keyup 39', 'keydown 39', 'keyup 39', 'keydown 37', 'keyup 37']
-    log = poll(5, lambda: len(log := driver.execute_script('return keyLog')) >= 6 and log,
-               'a finger still down lets go when the page loses the focus')
-    assert log == expected, f'the game got {log}'
+    poll(5, lambda: events(6), 'a finger still down lets go when the page loses the focus')
     fingers.lift(1)
+    fingers.press(1, jump)
+    driver.execute_script("""Object.defineProperty(document, 'hidden', { value: true });
+        document.dispatchEvent(new Event('visibilitychange'))""")
+    poll(5, lambda: events(8), 'a finger still down lets go when the page is hidden')
+    fingers.lift(1)
+    log = driver.execute_script('return keyLog')
+    assert log == ['keydown 39', 'keyup 39', 'keydown 39', 'keyup 39', 'keydown 37', 'keyup 37',
+                   'keydown 38', 'keyup 38'], f'the game got {log}'
+    assert driver.execute_script("""const held = new MouseEvent('contextmenu',
+        { bubbles: true, cancelable: true });
+        return !document.querySelector('[data-key=Up]').dispatchEvent(held);"""), \
+        'a long press on a control opens the context menu'
 
     # A swipe, then a pinch, on the picture.
     x, y = picture
