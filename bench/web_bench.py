@@ -22,7 +22,8 @@ PRESSES = 10
 # counts the animation frames the browser offers. Each key event the game gets is marked handled
 # by Emscripten's SDL in the frame that reads it.
 PROBE = """
-  window.probe = { gameFrames: 0, firstFrame: null, browserFrames: 0, pressed: null, latencies: [] };
+  window.probe = { gameFrames: 0, firstFrame: null, browserFrames: 0, pressed: null,
+                   latencies: [] };
   const clear = WebGLRenderingContext.prototype.clear;
   WebGLRenderingContext.prototype.clear = function (mask) {
     probe.gameFrames++;

@@ -63,7 +63,8 @@ def unknown_console(driver):
 
 @contextlib.contextmanager
 def _driver_process(command, port_from):
-    process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               text=True)
     try:
         yield port_from(process)
     finally:

@@ -88,8 +88,9 @@
   game.addEventListener('contextmenu', (event) => event.preventDefault());
   // The game reads no touches: Emscripten's SDL would turn those on the picture into mouse events,
   // cancelling ones the browser no longer lets it cancel.
+  const stage = document.getElementById('stage');
   for (const type of ['touchstart', 'touchmove', 'touchend', 'touchcancel']) {
-    document.getElementById('stage').addEventListener(type, (event) => event.stopPropagation(), true);
+    stage.addEventListener(type, (event) => event.stopPropagation(), true);
   }
 
   // Nothing stays held while the page is away.

@@ -23,8 +23,9 @@
 
   // Emscripten calls this before each iteration of the game's main loop; false skips it.
   Module.preMainLoop = () => {
-    owed = Math.min(owed + (lastTime === null ? GAME_FRAME_MS : frameTime - lastTime), MOST_OWED_MS);
+    const elapsed = lastTime === null ? GAME_FRAME_MS : frameTime - lastTime;
     lastTime = frameTime;
+    owed = Math.min(owed + elapsed, MOST_OWED_MS);
     if (owed < DUE_MS) return false;
     owed = Math.max(owed - GAME_FRAME_MS, 0);
     return true;

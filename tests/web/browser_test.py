@@ -1,7 +1,7 @@
 """The game's page with the fixture pictures (WEB_DIR/fixture-page) in headless Chromium and in
-WebKit's MiniBrowser: browser_test.py CASE, one of page, touch, layout, pad, pace, webkit. Stepped frames
-are compared with the desktop's: GOLDEN's pictures, or the replay tool's (REPLAY, in FIXTURE_DIR)
-under the same keys."""
+WebKit's MiniBrowser: browser_test.py CASE, one of page, touch, layout, pad, pace, webkit.
+Stepped frames are compared with the desktop's: GOLDEN's pictures, or the replay tool's (REPLAY,
+in FIXTURE_DIR) under the same keys."""
 import base64
 import collections
 import functools
@@ -201,7 +201,7 @@ def test_page(driver):
     open_page(driver)
     playing(driver)
     assert driver.execute_script("return [...document.querySelectorAll('[data-key]')]"
-                                 ".every((control) => !control.offsetWidth)"), 'touch controls shown'
+                                 ".every((control) => !control.offsetWidth)"), 'controls shown'
     ActionChains(driver).send_keys(Keys.ARROW_DOWN).perform()
     hold(driver, Keys.ARROW_RIGHT, lambda: re.match(r'40x\d+\+760\+', chicken(driver)),
          'holding Right walks the chicken to the right edge')
@@ -467,7 +467,7 @@ class FirstInPage(QuietHandler):
         if not path.endswith('.html'):
             return super().send_head()
         with open(path, 'rb') as page:
-            html = page.read().replace(b'<head>', b'<head><script>' + ERRORS.encode() + b'</script>', 1)
+            html = page.read().replace(b'<head>', f'<head><script>{ERRORS}</script>'.encode(), 1)
         self.send_response(200)
         self.send_header('Content-Type', 'text/html; charset=utf-8')
         self.send_header('Content-Length', str(len(html)))
