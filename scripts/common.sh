@@ -57,9 +57,10 @@ TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils 
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
 PACKAGING_PACKAGES=(lintian appstream)
-# The browser build, and the tests and benchmarks that run it in a browser.
+# The browser build, and the tests and benchmarks that run it in a browser: Chromium, and WebKit's
+# MiniBrowser through its WebDriver.
 WEB_PACKAGES=(emscripten)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium webkit2gtk-driver)
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {

@@ -14,15 +14,20 @@
   let started = false;
 
   function begin() {
-    if (ready && !started && !muted) {
+    // Escape is a key that lets a page start nothing; the browsers that can say so, say so.
+    const allowed = !navigator.userActivation || navigator.userActivation.isActive;
+    if (ready && !started && !muted && allowed) {
       started = true;
       Module._beginSound();
     }
   }
 
   button.setAttribute('aria-pressed', String(muted));
-  for (const type of ['keydown', 'pointerdown', 'touchstart']) {
-    window.addEventListener(type, begin, { capture: true });
+  // The player's own events that let a page start its sound: a key, a mouse button, a finger
+  // lifted (a finger put down does not). The touch controls' and gamepads' key events are the
+  // page's own, and let it start nothing.
+  for (const type of ['keydown', 'mousedown', 'pointerup', 'touchend']) {
+    window.addEventListener(type, (event) => event.isTrusted && begin(), { capture: true });
   }
   // Emscripten's SDL keeps every key from the page; Enter and Space are the button's.
   for (const type of ['keydown', 'keypress', 'keyup']) {

@@ -9,8 +9,8 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from browser_test import KNOWN, chromium, poll, serve  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
+from browser import cdp, chromium, poll, serve, unknown_console  # noqa: E402
 
 # Before the page's own scripts: every audio context made, every WAV file decoded and every sound
 # started, with its length and loudness.
@@ -102,12 +102,10 @@ def test_sound(driver, url):
 
 if __name__ == '__main__':
     try:
-        with chromium() as driver:
-            driver.execute('executeCdpCommand', {'cmd': 'Page.addScriptToEvaluateOnNewDocument',
-                                                 'params': {'source': PROBE}})
+        with chromium('--window-size=1000,860') as driver:
+            cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE)
             test_sound(driver, serve(os.environ['WEB_DIR']) + 'fixture-page/')
-            unknown = [entry['message'] for entry in driver.get_log('browser') if entry['level']
-                       in ('WARNING', 'SEVERE') and not any(k in entry['message'] for k in KNOWN)]
+            unknown = unknown_console(driver)
             assert not unknown, 'the console has: ' + '\n  '.join(unknown)
     except AssertionError as failure:
         raise SystemExit(f'FAIL: {failure}')
