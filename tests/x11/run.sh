@@ -6,6 +6,11 @@ set -u
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (scripts/test provides one)"; exit 77; }
 WORK=$(mktemp -d)
 trap '[ -z "${GAME_PID:-}" ] || kill "$GAME_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+# As a desktop session has it: a private runtime folder (without one, SDL 3's look for a Wayland
+# compositor makes the Wayland library complain on standard error). The game goes to the X server.
+export XDG_RUNTIME_DIR="$WORK/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
 
 fail() { echo "FAIL: $*"; head -n 60 "$WORK/stderr" 2>/dev/null; exit 1; }
 # poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
