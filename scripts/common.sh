@@ -98,3 +98,20 @@ build() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
   cmake --build "$BUILD" -j "$(nproc)"
 }
+
+WEB_BUILD="$ROOT/build-web"
+# configure_web [CMAKE_ARGS...]: configures the browser build in build-web/, with the images the
+# desktop build's image maker draws (it cannot run under Emscripten).
+configure_web() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$BUILD" -j "$(nproc)" --target images
+  # Emscripten's post-link step needs Debian's acorn, which only Debian's node finds by itself.
+  export NODE_PATH=/usr/share/nodejs
+  emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release \
+    -DEGGQUEST_IMAGES_DIR="$BUILD/game" "$@" >/dev/null
+}
+
+# under_x COMMAND...: runs COMMAND with a private X server of its own. A 24-bit screen, so
+# screenshots hold the exact colours the game drew; no reset when the last client leaves, or a
+# game starting just then finds no display.
+under_x() { xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$@"; }

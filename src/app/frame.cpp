@@ -10,7 +10,7 @@
 
 #include "app/shell.h"
 #include "render/render.h"
-#include "world/tile_set.h"
+#include "texture/tile_set.h"
 #include "world/world.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The window caption's smoothed frame rate, and the shell's shared state.
+// The window caption's smoothed frame rate.
 #include <cstdio>
 
 #include "app/shell.h"
@@ -13,8 +13,6 @@ Uint32 lastCaptionTicks = 0;
 
 }  // namespace
 
-int quitRequested = 0;
-Uint8* keyState = nullptr;
 std::int32_t frameCount = 0;
 float smoothedFps = 0.0f;
 
@@ -39,9 +37,7 @@ void updateFrameRate() {
   }
 }
 
-void resetShell() {
-  quitRequested = 0;
-  keyState = nullptr;
+void resetFrameRate() {
   frameCount = 0;
   smoothedFps = 0.0f;
   captionClockStarted = false;

@@ -19,5 +19,8 @@ void updateFrameRate();
 extern std::int32_t frameCount;
 extern float smoothedFps;
 
+// Puts the caption counters back to the start of a run.
+void resetFrameRate();
+
 // Puts the end flag, the key state and the caption counters back to the start of a run.
 void resetShell();

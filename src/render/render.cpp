@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 
 #include "app/shell.h"
-#include "world/tile_set.h"
+#include "texture/tile_set.h"
 
 namespace {
 

@@ -134,6 +134,7 @@ valgrind) # Memcheck over start-up, the ten uploads and two hundred frames: any 
   cd "$GAME_DIR" && valgrind --error-exitcode=99 --suppressions="$VALGRIND_SUPPRESSIONS" \
     --num-callers=30 "$REPLAY" "$VALGRIND_KEYS" >"$WORK/stdout" 2>"$WORK/stderr" || fail "status $?"
   grep -qx "the game ended in frame 200" "$WORK/stdout" || fail "$(cat "$WORK/stdout")"
+  grep -o 'ERROR SUMMARY: .*' "$WORK/stderr"  # for the reliability notes: what was suppressed
   ;;
 no_webgl) # Without WebGL the game's page says so, and hides the canvas.
   chromium --headless --no-sandbox --disable-webgl --user-data-dir="$WORK/profile" --dump-dom \
@@ -162,10 +163,16 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   deb=$(ls "$WORK"/deb/eggquest_*.deb) && dpkg-deb -x "$deb" "$WORK/tree" && usr="$WORK/tree/usr"
   [ -x "$usr/games/eggquest" ] && [ ! -e "$usr/bin" ] && grep -qx 'Exec=eggquest' \
     "$usr"/share/applications/*.desktop || fail "the menu does not start eggquest in /usr/games"
+  # Depends comes from dpkg-shlibdeps, plus sdl12-compat for the launcher and libGL, which SDL opens.
   depends=$(dpkg-deb -f "$deb" Depends)
-  [[ $depends == *libsdl1.2-compat-shim*libgl1*libglu1-mesa* ]] || fail "it depends on $depends"
+  [[ $depends == "libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.60), libgl1, "*libc6*libstdc++6* ]] ||
+    fail "it depends on $depends"
   apt-get install -s "$deb" >"$WORK/stderr" 2>&1 && grep -q '^Inst eggquest ' "$WORK/stderr" ||
     fail "apt would not install the package"
+  EGGQUEST="$usr/games/eggquest"  # the packaged launcher and game run here
+  start_game "$WORK"
+  wait_until_playing
+  press_escape
   # Errors and warnings fail, and so does missing hardening, which lintian calls information.
   lintian --fail-on error,warning --display-info "$deb" >"$WORK/stderr" 2>&1 &&
     ! grep -q ': hardening-' "$WORK/stderr" || fail "lintian rejects the package"

@@ -1,5 +1,5 @@
 // Loads the tile set's ten images from the working directory.
-#include "world/tile_set.h"
+#include "texture/tile_set.h"
 
 std::unique_ptr<Texture> textureTable[kTileCodes];
 

@@ -1,0 +1,11 @@
+// The application shell's shared state: the end flag and the held keys.
+#include "app/shell.h"
+
+int quitRequested = 0;
+Uint8* keyState = nullptr;
+
+void resetShell() {
+  quitRequested = 0;
+  keyState = nullptr;
+  resetFrameRate();
+}
