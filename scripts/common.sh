@@ -58,10 +58,10 @@ weston_dev_package() {
   echo "libweston-${version%%.*}-dev"
 }
 
-# The game alone; libxpm-dev reads the pictures in art/, libgl1-mesa-dri is software OpenGL
-# for machines without a GPU.
-GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libgl-dev libglu1-mesa-dev libxpm-dev
-               libgl1-mesa-dri)
+# The game alone; libsdl-mixer1.2-dev plays the sound effects, libxpm-dev reads the pictures in
+# art/, libgl1-mesa-dri is software OpenGL for machines without a GPU.
+GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
+               libxpm-dev libgl1-mesa-dri)
 # The replay tool's PNG and GIF files and the desktop icons.
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 # The tests of the real game under a private X server. With EGL, SDL can open an invisible

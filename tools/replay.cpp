@@ -1,8 +1,12 @@
 // Replays the game under a key script, frame for frame, and can keep what it shows.
-//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE]
-// Runs in the folder that holds the images, as the game does. The game's own frame runs each
-// frame, with the script's keys held instead of the keyboard's. Frames are counted, not timed,
-// so a script replays the same on every machine.
+//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute]
+//          [--sound-times FILE]
+// Runs in the folder that holds the images and sounds, as the game does. The game's own frame runs
+// each frame, with the script's keys held instead of the keyboard's. Frames are counted, not
+// timed, so a script replays the same on every machine; --fps N only spaces them out in time, N a
+// second, as a display's vertical sync would, so that their sounds can be heard or recorded (by the
+// sound device's clock while it is open). --sound-times writes, for each frame, how many seconds of
+// sound had been mixed when it ended: where in the device's output that frame's sounds begin.
 // Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
 // the script ran out first, 1 for a bad command line or script, and the game's own start-up
 // failures (1 and 2).
@@ -10,6 +14,8 @@
 #include <Magick++.h>
 #include <SDL.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -19,6 +25,7 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
+#include "app/sound.h"
 #include "key_script.h"
 #include "world/world.h"
 
@@ -32,6 +39,7 @@ constexpr int kExitScriptRanOut = 3;
 // every machine.
 constexpr Uint32 kPastStartDelayMs = kStartDelayMs + 1;
 
+constexpr Uint32 kLongestWaitMs = 1000;  // for a clock that has stopped: a failed sound device
 constexpr int kGifEveryFrames = 2;       // at about 60 frames a second, a 30 fps animation
 constexpr int kGifFrameDelay = 3;        // hundredths of a second
 constexpr int kGifLastFrameDelay = 200;  // the ending stays a moment before the loop restarts
@@ -42,6 +50,7 @@ int frame = 0;
 std::map<int, std::string> pngFrames;
 std::string gifPath;
 std::vector<Magick::Image> gifFrames;
+int framesPerSecond = 0;  // 0: as fast as the machine draws them
 
 // The frame just drawn, still in the back buffer: the buffer swap comes after the keys.
 Magick::Image capture() {
@@ -87,10 +96,72 @@ void writeGif() {
   Magick::writeImages(optimized.begin(), optimized.end(), gifPath);
 }
 
+// The sound device's own clock: the bytes SDL_mixer has mixed, counted after every chunk.
+std::atomic<std::uint64_t> mixedBytes{0};
+void countMixed(void*, Uint8*, int length) {
+  mixedBytes += static_cast<std::uint64_t>(length);
+}
+
+std::uint64_t soundBytesPerSecond() {
+  int rate = 0;
+  Uint16 format = 0;
+  int channels = 0;
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0) {
+    return 0;
+  }
+  const int bytesPerSample = (format & 0xFF) / 8;
+  return static_cast<std::uint64_t>(rate) * static_cast<std::uint64_t>(channels * bytesPerSample);
+}
+
+std::uint64_t bytesPerSecond = 0;  // of the sound device, once open; else 0
+
+// --fps keeps its count by the sound device's clock while the sound is open, else by the wall
+// clock: SDL's disk driver keeps time by sleeping and falls behind the wall clock on a busy
+// machine, and its recording still has each frame's sounds at the frame's moment.
+std::uint64_t clockNow() {
+  return bytesPerSecond > 0 ? mixedBytes.load() : SDL_GetTicks();
+}
+std::uint64_t clockPerSecond() {
+  return bytesPerSecond > 0 ? bytesPerSecond : 1000;
+}
+
+// The count starts at frame 1, and anew after a frame that came too late: the frames after a
+// stall keep their spacing instead of rushing, as a display never shows two frames at once.
+constexpr std::uint64_t kLongestRushMs = 100;
+std::uint64_t countStart = 0;
+int countFrame = 1;
+
+void startPace() {
+  bytesPerSecond = soundBytesPerSecond();
+  if (bytesPerSecond > 0) {
+    Mix_SetPostMix(countMixed, nullptr);
+  }
+  countStart = clockNow();
+  countFrame = 1;
+}
+
+// Waits until the frame is due; a device that stops is waited for a second.
+void waitForFrame() {
+  if (framesPerSecond <= 0 || frame == 0) {
+    return;
+  }
+  const std::uint64_t perSecond = clockPerSecond();
+  const std::uint64_t due =
+      countStart + static_cast<std::uint64_t>(frame - countFrame) * perSecond / framesPerSecond;
+  const Uint32 waitStart = SDL_GetTicks();
+  while (clockNow() < due && SDL_GetTicks() - waitStart < kLongestWaitMs) {
+    SDL_Delay(1);
+  }
+  if (clockNow() > due + perSecond * kLongestRushMs / 1000) {
+    countStart = clockNow();
+    countFrame = frame;
+  }
+}
+
 int usage(const char* message) {
   std::fprintf(stderr,
                "replay: %s\nusage: replay SCRIPT [--trace FILE] [--png FRAME:FILE]... "
-               "[--gif FILE]\n",
+               "[--gif FILE] [--fps N] [--mute] [--sound-times FILE]\n",
                message);
   return kExitUsage;
 }
@@ -100,6 +171,8 @@ int usage(const char* message) {
 int main(int argc, char* argv[]) {
   std::string scriptPath;
   std::string tracePath;
+  std::string soundTimesPath;
+  bool muted = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -107,6 +180,15 @@ int main(int argc, char* argv[]) {
       tracePath = argv[++i];
     } else if (arg == "--gif" && hasValue) {
       gifPath = argv[++i];
+    } else if (arg == "--fps" && hasValue) {
+      framesPerSecond = std::atoi(argv[++i]);
+      if (framesPerSecond <= 0) {
+        return usage("--fps takes a number of frames a second");
+      }
+    } else if (arg == "--mute") {
+      muted = true;
+    } else if (arg == "--sound-times" && hasValue) {
+      soundTimesPath = argv[++i];
     } else if (arg == "--png" && hasValue) {
       const std::string value = argv[++i];
       const std::size_t colon = value.find(':');
@@ -132,11 +214,15 @@ int main(int argc, char* argv[]) {
     return kExitUsage;
   }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, std::fclose);
-  if (!tracePath.empty()) {
-    trace.reset(std::fopen(tracePath.c_str(), "w"));
-    if (!trace) {
-      std::fprintf(stderr, "replay: cannot write %s\n", tracePath.c_str());
-      return kExitUsage;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> soundTimes(nullptr, std::fclose);
+  for (auto [path, file] :
+       {std::pair(&tracePath, &trace), std::pair(&soundTimesPath, &soundTimes)}) {
+    if (!path->empty()) {
+      file->reset(std::fopen(path->c_str(), "w"));
+      if (!*file) {
+        std::fprintf(stderr, "replay: cannot write %s\n", path->c_str());
+        return kExitUsage;
+      }
     }
   }
 
@@ -146,6 +232,7 @@ int main(int argc, char* argv[]) {
   const int lastFrame = lastScriptedFrame(script);
   int levelTwoFrame = -1;
   for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
+    waitForFrame();
     if (trace) {
       // What this frame draws: the position and level before its physics step.
       std::fprintf(trace.get(), "%d %d %.9g %.9g\n", frame, currentLevel, characterX, characterY);
@@ -156,9 +243,21 @@ int main(int argc, char* argv[]) {
     runFrame(holdScriptedKeys);
     if (frame == 0) {
       SDL_Delay(kPastStartDelayMs);
+      // As in the game: the sound starts after the first frame, if the game goes on.
+      if (!muted && quitRequested == 0) {
+        startSound();
+      }
+      startPace();
+    }
+    if (soundTimes) {
+      const double mixedSeconds =
+          bytesPerSecond > 0 ? static_cast<double>(mixedBytes) / static_cast<double>(bytesPerSecond)
+                             : 0;
+      std::fprintf(soundTimes.get(), "%d %.6f\n", frame, mixedSeconds);
     }
   }
   const bool ended = quitRequested != 0;
+  stopSound();
   SDL_Quit();
   writeGif();
 

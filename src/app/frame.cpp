@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/shell.h"
+#include "app/sound.h"
 #include "render/render.h"
 #include "texture/tile_set.h"
 #include "world/world.h"
@@ -85,4 +86,5 @@ void runFrame(void (*afterEventPump)()) {
   }
   glFlush();
   SDL_GL_SwapBuffers();
+  listenToFrame();
 }

@@ -8,7 +8,8 @@ int startGame();
 // Fixed OpenGL state for the whole run, then the tile set; needs the window's context.
 void initScene();
 
-// One frame: draw, step the rules, drain the events, apply the keys, swap.
+// One frame: draw, step the rules, drain the events, apply the keys, swap; then the sound effects
+// that the frame's changes call for.
 // afterEventPump, when given, runs between the event pump and the keys, so that a replay can
 // supply its own held keys to the very same frame.
 void runFrame(void (*afterEventPump)() = nullptr);

@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
+#include "app/sound.h"
 #include "world/world.h"
 
 namespace {
@@ -34,6 +35,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE void playAgain() {
   resetWorld();
   resetShell();
   runFrames();
+}
+
+// Browsers let a page make sound only after the player's first key or touch: the page calls this
+// then, unless the player has muted it.
+extern "C" EMSCRIPTEN_KEEPALIVE void beginSound() {
+  startSound();
+}
+
+// The page's sound button.
+extern "C" EMSCRIPTEN_KEEPALIVE void muteSound(int muted) {
+  setSoundMuted(muted != 0);
 }
 
 int main() {

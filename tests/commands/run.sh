@@ -13,18 +13,20 @@ ran=" scripts/test "  # .ci/run has just run it
 fail() { say "FAIL: $*"; exit 1; }
 run() { say "== $*"; "$@" || fail "'$*' failed with status $?"; ran+=" $1 "; }
 
-# The installed launcher, run as a player would under a private X server, with SETTING (or none)
-# in its environment: the game's window must be SIZE and its environment hold EXPECTED, and
-# Escape must end it with status 1.
+# The installed launcher, run as a player would under a private X server, with SETTING (a
+# VARIABLE=VALUE in its environment, an --option, or none): the game's window must be SIZE and its
+# environment hold EXPECTED, and Escape must end it with status 1.
 play() {  # play SETTING EXPECTED SIZE
   say "== $1 $WORK/local/bin/eggquest"
   under_x bash -c '
     cd /
-    env -u SDL12COMPAT_SYNC_TO_VBLANK $1 "$4" & pid=$!
+    case $1 in -*) option=$1 setting="" ;; *) option="" setting=$1 ;; esac
+    env -u SDL12COMPAT_SYNC_TO_VBLANK $setting "$4" $option & pid=$!
     for _ in $(seq 400); do window=$(xdotool search --onlyvisible --pid "$pid") && break; sleep 0.05; done
     [ -n "${window:-}" ] || { echo "no window"; exit 1; }
     size=$(xdotool getwindowgeometry "$window" | sed -n "s/^ *Geometry: //p")
     setting=$(tr "\0" "\n" <"/proc/$pid/environ" | grep -x "$2")
+    [ -z "$option" ] || tr "\0" " " <"/proc/$pid/cmdline" | grep -q -- " $option" || setting=""
     xdotool windowfocus "$window" keydown Escape; wait "$pid"; status=$?; xdotool keyup Escape
     [ "$status" = 1 ] && [ "$size" = "$3" ] && [ -n "$setting" ] ||
       { echo "status $status, window $size, $2 ${setting:-missing}"; exit 1; }
@@ -39,6 +41,14 @@ readme_commands() {
 while IFS= read -r command; do
   case "$command" in
   "scripts/play") run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
+  "scripts/play --mute")  # with a display, so that the game itself starts
+    say "== scripts/play --mute"
+    under_x bash -c 'scripts/play --mute & pid=$!
+      for _ in $(seq 1200); do window=$(xdotool search --onlyvisible --name "^OpenGL Demo") && break; sleep 0.1; done
+      [ -n "${window:-}" ] && tr "\0" " " <"/proc/$(xdotool getwindowpid "$window")/cmdline" | grep -q -- " --mute" &&
+        xdotool windowfocus "$window" keydown Escape; xdotool keyup Escape; wait "$pid"
+      [ $? = 1 ]' >/dev/null || fail "scripts/play --mute did not start the muted game" ;;
+  "eggquest --mute") play --mute SDL12COMPAT_SYNC_TO_VBLANK=1 800x600 ;;
   "scripts/web")
     say "== scripts/web"
     scripts/web >"$WORK/web.log" 2>&1 & server=$!

@@ -22,9 +22,12 @@ poll() {
 
 # The sanitizer run preloads a library that keeps what SDL loads at run time loaded to the end.
 PRELOAD=(env ${GAME_PRELOAD:+"LD_PRELOAD=$GAME_PRELOAD"})
-# start_game FOLDER [ENV ARGUMENTS...]: the game, started in FOLDER in the background.
+# start_game FOLDER [ENV ARGUMENTS...]: the game, started in FOLDER in the background, with the
+# options in GAME_ARGS.
+GAME_ARGS=()
 start_game() {
-  (cd "$1" && shift && exec "${PRELOAD[@]}" env "$@" "$EGGQUEST" >"$WORK/stdout" 2>"$WORK/stderr") &
+  (cd "$1" && shift && exec "${PRELOAD[@]}" env "$@" "$EGGQUEST" "${GAME_ARGS[@]}" \
+    >"$WORK/stdout" 2>"$WORK/stderr") &
   GAME_PID=$!
 }
 window_up() { WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID") && [ "$WINDOW" ]; }
@@ -73,6 +76,29 @@ expect_failure() {
   ended "$status"
   IFS= read -r -d '' error <"$WORK/stderr"
   [[ ${error##*$'\n'} == "$message"* ]] || fail "$* wrote '$error', not '$message...'"
+}
+# chicken_top: the top row of the fixture chicken's magenta half, in CHICKEN_TOP.
+chicken_top() {
+  import -window "$WINDOW" "$WORK/shot.ppm" || fail "no screenshot"
+  CHICKEN=$(convert "$WORK/shot.ppm" -fuzz 15% -fill black +opaque magenta -format '%@' info:)
+  [[ $CHICKEN =~ \+([0-9]+)$ ]] && CHICKEN_TOP=${BASH_REMATCH[1]}
+}
+risen() { chicken_top && [ "$CHICKEN_TOP" -lt $(($1 - 10)) ]; }
+# The chicken starts at y 10, 300 pixels down, and stands on the ground at about 17, 510 down.
+landed() { chicken_top && [ "$CHICKEN_TOP" -gt 450 ]; }
+heard() { ! "$SOUND_BURSTS" "$1" >/dev/null; }  # it finds sound where it was told of none
+# moments TRACE STDOUT TIMES: the effect due at every jump and level change of a replay, as
+# NAME@SECONDS of sound mixed by the end of its frame (the replay's --sound-times), and, optional,
+# the second egg's at the game's end. A jump lifts the chicken by more than 0.4 in one frame, from
+# standing or falling; the rise that follows slows.
+moments() {
+  awk 'FILENAME == ARGV[1] { at[$1] = $2; next }
+       FILENAME == ARGV[2] { if (FNR > 1) { step = $4 - y
+                               if (step < -0.4 && last > -0.3) printf "jump@%s ", at[$1 - 1]
+                               if ($2 != level) printf "level@%s ", at[$1 - 1]
+                               last = step }
+                             y = $4; level = $2; next }
+       /^the game ended in frame / { printf "?goal@%s", at[$6] }' "$3" "$1" "$2"
 }
 # replay SCRIPT [ARGS...]: the replay tool in the current folder; the game must end cleanly.
 replay() {
@@ -124,6 +150,74 @@ playthrough) # Both levels by frame count: every position, and frames of both se
   [ "$said" = "replay: $WORK/bad.keys: line 2: unknown key 'Down' (Left, Right, Up, Escape)" ] ||
     fail "a bad script gets '$said'"
   ;;
+sound) # SDL's disk driver records the game's own sounds, a replay's frames 60 a second apart: one
+  # at every jump (held Up's too), one at the level change, each at its frame, none too loud. With
+  # effect files that cannot be loaded, it plays the same, silently.
+  # 60 frames a second keeps the sounds apart; where each is due comes from the mixer's own count.
+  cd "$GAME_DIR"
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/heard.raw" \
+    replay "$SOUND_KEYS" --fps 60 --trace "$WORK/trace" --sound-times "$WORK/times"
+  mv "$WORK/stdout" "$WORK/played"
+  "$SOUND_BURSTS" "$WORK/heard.raw" --peak-below 0.5 --effects "$GAME_DIR" \
+    $(moments "$WORK/trace" "$WORK/played" "$WORK/times") >"$WORK/stderr" ||
+    fail "the sounds are not the effects due at the jumps and the level change"
+  mkdir "$WORK/broken" && cp ./*.tga "$WORK/broken" && cd "$WORK/broken"
+  head -c 30 "$GAME_DIR/level.wav" >level.wav  # cut inside its header; jump.wav is missing
+  echo "not a sound" >goal.wav
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/broken.raw" replay "$SOUND_KEYS" --trace "$WORK/silent"
+  cmp -s "$WORK/played" "$WORK/stdout" && cmp -s "$WORK/trace" "$WORK/silent" ||
+    fail "without its sounds the game played otherwise"
+  "$SOUND_BURSTS" "$WORK/broken.raw" >"$WORK/stderr" || fail "effects that cannot load were heard"
+  ;;
+sound_maker) # The build's sound maker: the same bytes every time, the very files the build made;
+  # a faulty description stops it, naming the file and the field.
+  for run in 1 2; do
+    mkdir "$WORK/$run" && "$MAKE_SOUNDS" "$ART_SOUNDS" "$WORK/$run" || fail "make_sounds failed"
+  done
+  for sound in jump level goal; do
+    cmp "$WORK/1/$sound.wav" "$WORK/2/$sound.wav" && cmp "$WORK/1/$sound.wav" "$GAME_DIR/$sound.wav" ||
+      fail "$sound.wav differs from one run to the next, or from the build's"
+  done
+  while IFS='|' read -r file change message; do
+    rm -rf "$WORK/bad" && cp -r "$ART_SOUNDS" "$WORK/bad" && sed -i "$change" "$WORK/bad/$file"
+    said=$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1) && fail "make_sounds took $file after $change"
+    [ "$said" = "make_sounds: $WORK/bad/$file: $message" ] || fail "after $change it said '$said'"
+  done <<'FAULTS'
+level.sfx|/^volume/d|field 'volume' is missing
+goal.sfx|s/^frequency = .*/frequency = 9000/|field 'frequency' is 9000, not within 20 to 8000
+jump.sfx|s/^wave = .*/wave = organ/|field 'wave' is 'organ', not square, triangle, sawtooth, sine or noise
+FAULTS
+  rm -rf "$WORK/bad" && cp -r "$ART_SOUNDS" "$WORK/bad"
+  sed -i 's/^volume = .*/volume = 0.5/' "$WORK/bad/jump.sfx" "$WORK/bad/level.sfx"
+  [ "$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1)" = "make_sounds: the effects' volumes add up \
+to more than 1: played together they would clip" ] || fail "effects louder together than full scale"
+  ;;
+mute) # The real game: a jump is heard; with --mute the sound device is not even opened.
+  mkdir "$WORK/game" && cp "$FIXTURE_DIR"/*.tga "$GAME_DIR"/*.wav "$WORK/game"
+  for mute in "" --mute; do
+    GAME_ARGS=($mute)
+    recording="$WORK/sound$mute.raw"
+    start_game "$WORK/game" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$recording"
+    wait_until_playing
+    poll 20 landed || fail "the chicken did not land: ${CHICKEN:-no chicken}"
+    xdotool keydown Up
+    poll 20 risen "$CHICKEN_TOP" || { xdotool keyup Up; fail "holding Up did not jump"; }
+    xdotool keyup Up
+    if [ -z "$mute" ]; then
+      poll 10 heard "$recording" || fail "the jump was not heard"
+    fi
+    press_escape
+  done
+  [ ! -e "$WORK/sound--mute.raw" ] || fail "--mute opened the sound device"
+  ;;
+no_sound_device) # Where SDL has no sound device, the game plays and ends exactly as it did.
+  cd "$GAME_DIR" && SDL_AUDIODRIVER=no_such_driver replay "$PLAYTHROUGH" --trace "$WORK/trace"
+  [ "$(cat "$WORK/stdout")" = $'level 2 drawn from frame 121\nthe game ended in frame 245' ] &&
+    diff "$GOLDEN/playthrough.trace" "$WORK/trace" >"$WORK/stderr" || fail "it played otherwise"
+  start_game "$GAME_DIR" SDL_AUDIODRIVER=no_such_driver
+  wait_until_playing
+  press_escape
+  ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"
   read -r _ level _ y < <(tail -n 1 "$WORK/trace")
@@ -146,16 +240,21 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   root="$WORK/stage/opt/eggquest"
   DESTDIR="$WORK/stage" cmake --install "$BUILD_DIR" --prefix /opt/eggquest >"$WORK/stderr" ||
     fail "cmake --install failed"
-  [ "$(ls "$root"/share/games/eggquest/*.tga | wc -l)" = 10 ] && [ "$(identify -format '%m %w,' \
+  [ "$(ls "$root"/share/games/eggquest/*.tga | wc -l)" = 10 ] &&
+    [ "$(ls "$root"/share/games/eggquest/*.wav | wc -l)" = 3 ] && [ "$(identify -format '%m %w,' \
     "$root"/share/icons/hicolor/*/apps/eggquest.png)" = "PNG 128,PNG 256,PNG 32,PNG 64," ] ||
-    fail "the ten images or the icons are missing"
+    fail "the ten images, the three sounds or the icons are missing"
   # Started from another folder, the launcher asks for vertical sync unless the player has chosen.
   EGGQUEST="$root/bin/eggquest"
+  # It passes the game's options on.
+  GAME_ARGS=--mute
   for choice in "-u SDL12COMPAT_SYNC_TO_VBLANK:1" "SDL12COMPAT_SYNC_TO_VBLANK=0:0"; do
     start_game "$WORK" ${choice%:*}
     wait_until_playing
     vsync=$(tr '\0' '\n' <"/proc/$GAME_PID/environ" | sed -n 's/^SDL12COMPAT_SYNC_TO_VBLANK=//p')
     [ "$vsync" = "${choice#*:}" ] || fail "with $choice the game got '$vsync'"
+    [ "$(tr '\0' '\n' <"/proc/$GAME_PID/cmdline" | tail -n +2)" = --mute ] ||
+      fail "the launcher started '$(tr '\0' ' ' <"/proc/$GAME_PID/cmdline")'"
     press_escape
   done
   "$CPACK" -G DEB -B "$WORK/deb" --config "$BUILD_DIR/CPackConfig.cmake" >"$WORK/stderr" ||
@@ -163,9 +262,11 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   deb=$(ls "$WORK"/deb/eggquest_*.deb) && dpkg-deb -x "$deb" "$WORK/tree" && usr="$WORK/tree/usr"
   [ -x "$usr/games/eggquest" ] && [ ! -e "$usr/bin" ] && grep -qx 'Exec=eggquest' \
     "$usr"/share/applications/*.desktop || fail "the menu does not start eggquest in /usr/games"
-  # Depends comes from dpkg-shlibdeps, plus sdl12-compat for the launcher and libGL, which SDL opens.
+  # Depends comes from dpkg-shlibdeps, plus sdl12-compat for the launcher, libGL, which SDL opens,
+  # and SDL_mixer, which the game opens.
   depends=$(dpkg-deb -f "$deb" Depends)
-  [[ $depends == "libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.60), libgl1, "*libc6*libstdc++6* ]] ||
+  want="libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.60), libgl1, libsdl-mixer1.2 (>= 1.2.12), "
+  [[ $depends == "$want"*libc6*libstdc++6* ]] ||
     fail "it depends on $depends"
   apt-get install -s "$deb" >"$WORK/stderr" 2>&1 && grep -q '^Inst eggquest ' "$WORK/stderr" ||
     fail "apt would not install the package"

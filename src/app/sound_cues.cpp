@@ -1,0 +1,25 @@
+// Sound cues from the game's state between frames.
+#include "app/sound_cues.h"
+
+#include "world/world.h"
+
+const char* const kSoundNames[kSoundEffects] = {"jump", "level", "goal"};
+
+unsigned soundCues(const GameMoment& before, const GameMoment& after) {
+  unsigned cues = 0;
+  // Without a jump, a frame's speed only grows by gravity or drops to zero on landing; a jump
+  // sets it upwards, also in the frame of a landing that held Up turns into the next jump.
+  if (after.velocityY < 0 && after.velocityY < before.velocityY) {
+    cues |= 1u << kJumpSound;
+  }
+  if (before.level == 1 && after.level == 2) {
+    cues |= 1u << kLevelSound;
+  }
+  // The game ends at the second egg when the egg is the tile below the cell where the frame's
+  // step began; Escape and a closed window end it anywhere else.
+  if (!before.ended && after.ended && after.level == 2 &&
+      tileAt(2, cellIndex(before.y) + 1, cellIndex(before.x)) == kEggTile) {
+    cues |= 1u << kGoalSound;
+  }
+  return cues;
+}
