@@ -28,7 +28,8 @@ update_package_lists() {
 
 # The SDL 1.2 interface comes from sdl12-compat, over SDL 2, on every release, but under two
 # names: Debian 12 calls its development files libsdl1.2-compat-dev (its libsdl1.2-dev is the
-# classic library), Debian 13 calls them libsdl1.2-dev. The package lists tell which is which.
+# classic library), Debian 13 and 14 call them libsdl1.2-dev. The package lists tell which is
+# which. (On Debian 14, SDL 2 is sdl2-compat, over SDL 3.)
 sdl_dev_package() {
   local package
   for package in libsdl1.2-dev libsdl1.2-compat-dev; do
@@ -43,6 +44,20 @@ sdl_dev_package() {
   fi
 }
 
+# weston's plugin headers come in a package named after its major version: libweston-10-dev on
+# Debian 12, libweston-14-dev on Debian 13, libweston-16-dev on Debian 14.
+weston_dev_package() {
+  local version
+  if installed weston; then
+    version=$(dpkg-query -W -f='${Version}' weston)
+  else
+    candidate() { apt-cache show --no-all-versions weston 2>/dev/null | sed -n 's/^Version: //p'; }
+    version=$(candidate)
+    [ -n "$version" ] || { update_package_lists >&2 && version=$(candidate); }
+  fi
+  echo "libweston-${version%%.*}-dev"
+}
+
 # The game alone; libsdl-mixer1.2-dev plays the sound effects, libxpm-dev reads the pictures in
 # art/, libgl1-mesa-dri is software OpenGL for machines without a GPU.
 GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
@@ -53,6 +68,9 @@ REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 # window when there is no display, which the game must refuse; that is tested too.
 TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils
                dpkg-dev valgrind libegl1 libegl-mesa0)
+# The tests of the real game under Wayland: weston's headless compositor, and its headers for the
+# tests' keyboard, a module of weston's.
+WAYLAND_TEST_PACKAGES=(weston "$(weston_dev_package)")
 # Fuzzing and the sanitizer run: the clang runtime that matches the release's clang.
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
