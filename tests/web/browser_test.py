@@ -99,10 +99,9 @@ def play(driver, actions, last, keys):
         if frame > done:
             data_url, done = driver.execute_async_script(STEP, frame - done), frame
         actions.get(frame, lambda: None)()
-    with open(os.path.join(WORK.name, 'keys'), 'w') as script:
-        script.write(f'{keys}\n{last + 1} Escape\n')
-    desktop = os.path.join(WORK.name, f'desktop-{last}.png')
-    subprocess.run([os.environ['REPLAY'], script.name, '--png', f'{last}:{desktop}'],
+    script, desktop = (os.path.join(WORK.name, name) for name in ('keys', f'desktop-{last}.png'))
+    pathlib.Path(script).write_text(f'{keys}\n{last + 1} Escape\n')
+    subprocess.run([os.environ['REPLAY'], script, '--png', f'{last}:{desktop}'],
                    cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
     run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
                          input=base64.b64decode(data_url.partition(',')[2]), capture_output=True)
@@ -157,11 +156,10 @@ class Fingers(dict):
 
 
 def test_touch(driver):
-    """In a phone's touch screen, portrait and landscape: the canvas the largest 4:3 box, named
-    controls of 48 pixels or more beside or below it, nothing wider. "Play again" by a tap; Right
-    and Jump held by fingers and the keyboard, sliding, ten fingers, a touch cancelled, focus lost,
-    the page hidden: the desktop's frame under the same keys, each key sent once; neither a swipe
-    nor a pinch scrolls or zooms."""
+    """A phone's touch screen, portrait and landscape: the largest 4:3 canvas, named controls of 48
+    pixels or more beside or below it, nothing wider. "Play again" by a tap; fingers and keyboard
+    holding keys, sliding, ten fingers, a cancel, focus lost, the page hidden: the desktop's frame
+    under the same keys, each key sent once; neither a swipe nor a pinch scrolls or zooms."""
     cdp(driver, 'Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=10)
     open_page(driver)
     for width, height in [(390, 844), (844, 390)]:
@@ -226,22 +224,20 @@ def test_pad(driver):
             'connected': True, 'buttons': [{'pressed': button in pressed} for button in range(17)]}
         driver.execute_async_script('pads[arguments[0]] = arguments[1]; requestAnimationFrame(() '
                                     '=> requestAnimationFrame(arguments[2]))', index, fake)
-    in_use = lambda: driver.execute_script(  # noqa: E731
-        "return !document.getElementById('pad-in-use').hidden")
+    in_use = "return !document.getElementById('pad-in-use').hidden"
     pad(1, '', [0, 12, 15], [1, 1])
     play_again_paused(driver, lambda: pad(0, pressed=[0]))
-    assert in_use(), 'the page does not say a pad is in use'
+    assert driver.execute_script(in_use), 'the page does not say a pad is in use'
     play(driver, {0: lambda: pad(0, axes=[0.3, -0.4]), 40: lambda: pad(0, axes=[0.9, 0]),
                   58: lambda: pad(0, pressed=[0], axes=[0.2, 0]),
                   59: lambda: pad(0, axes=[0, 0.45]), 61: lambda: pad(0, pressed=[14]),
                   63: lambda: pad(0, pressed=[12, 14]), 64: lambda: pad(0, axes=[-0.8, 0]),
                   81: lambda: pad(0, None)}, 101, '40-57 Right\n58 Up\n61-80 Left\n63 Up')
-    assert not in_use(), 'the page still says a pad is in use'
+    assert not driver.execute_script(in_use), 'the page still says a pad is in use'
 
 
 def test_pace(driver):
-    """With animation frames at 60, 120 and 144 Hz the game gets 60 frames a second, evenly, and
-    at 60 Hz every animation frame is a game frame."""
+    """Animation frames at 60, 120 and 144 Hz: 60 game frames a second, evenly; at 60 Hz, each."""
     open_page(driver, FAKE_DISPLAY)
     poll(30, lambda: driver.execute_script('return window.gameFrames') > 10, 'the game runs')
     for hz in 60, 120, 144:
@@ -257,8 +253,7 @@ def test_pace(driver):
 
 
 def test_webkit(driver):
-    """The page test in WebKit, whose driver runs no script before the page's: the test's copy of
-    the page has them first."""
+    """The page test in WebKit, whose driver runs no script before the page's: a copy of it does."""
     index = pathlib.Path(shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
                                          os.path.join(WORK.name, 'page'))) / 'index.html'
     index.write_text(index.read_text().replace('<head>', f'<head><script>{PROBE}{ERRORS}</script>'))
