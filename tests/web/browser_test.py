@@ -1,6 +1,5 @@
-"""The game's page with the fixture pictures (WEB_DIR/fixture-page) in headless Chromium and WebKit:
-browser_test.py CASE, one of page, touch, pad, pace, webkit. Stepped frames are compared with the
-desktop's, the replay tool's (REPLAY, in FIXTURE_DIR) under the same keys."""
+"""The game's page with the fixture pictures in headless Chromium and WebKit: browser_test.py CASE,
+one of page, touch, pad, pace, webkit. Stepped frames must be the desktop replay's."""
 import base64
 import os
 import pathlib
@@ -92,13 +91,14 @@ def play_again_paused(driver, press):
 
 
 def play(driver, actions, last, keys):
-    """Steps the paused game through frames 0 to last, actions[N]() before frame N; the picture of
-    the last must be the desktop replay's under the key script keys."""
+    """Steps the paused game through frames 0 to last, actions[N] (a function, or a script for the
+    page) before frame N; the last's picture must be the desktop replay's under the key script."""
     done = 0
     for frame in sorted(actions) + [last + 1]:
         if frame > done:
             data_url, done = driver.execute_async_script(STEP, frame - done), frame
-        actions.get(frame, lambda: None)()
+        action = actions.get(frame, lambda: None)
+        action() if callable(action) else driver.execute_script(action)
     script, desktop = (os.path.join(WORK.name, name) for name in ('keys', f'desktop-{last}.png'))
     pathlib.Path(script).write_text(f'{keys}\n{last + 1} Escape\n')
     subprocess.run([os.environ['REPLAY'], script, '--png', f'{last}:{desktop}'],
@@ -116,14 +116,10 @@ def open_page(driver, *before_scripts):
     driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/')
 
 
-def rect(driver, selector):
+def rect(driver, selector):  # left, top, right, bottom, and the centre's x and y
     return driver.execute_script("""const r = document.querySelector(arguments[0])
-        .getBoundingClientRect(); return [r.left, r.top, r.right, r.bottom];""", selector)
-
-
-def centre(driver, selector):
-    left, top, right, bottom = rect(driver, selector)
-    return (left + right) / 2, (top + bottom) / 2
+        .getBoundingClientRect(); return [r.left, r.top, r.right, r.bottom,
+        (r.left + r.right) / 2, (r.top + r.bottom) / 2];""", selector)
 
 
 def test_page(driver, load=open_page):
@@ -146,7 +142,8 @@ class Fingers(dict):
         self.send = lambda kind, points: cdp(driver, 'Input.dispatchTouchEvent', type=kind,
             touchPoints=[{'x': x, 'y': y, 'id': finger} for finger, (x, y) in points.items()])
 
-    def press(self, finger, where, kind='touchStart'):  # touchMove slides a finger already down
+    def put(self, finger, where):  # down there, or slid there if it is down
+        kind = 'touchMove' if finger in self else 'touchStart'
         self[finger] = where
         self.send(kind, self)
 
@@ -166,12 +163,12 @@ def test_touch(driver):
         cdp(driver, 'Emulation.setDeviceMetricsOverride', width=width, height=height,
             deviceScaleFactor=1, mobile=True)
         poll(5, lambda: driver.execute_script('return innerWidth') == width, 'the screen turns')
-        left, top, right, bottom = canvas = rect(driver, '#canvas')
+        left, top, right, bottom = canvas = rect(driver, '#canvas')[:4]
         assert left >= 0 and top >= 0 and right <= width and bottom <= height, f'canvas {canvas}'
         assert abs((right - left) * 3 - (bottom - top) * 4) < 4, f'canvas {canvas} is not 4:3'
         assert right - left >= min(width, height * 4 / 3) - 1, f'canvas {canvas} could be larger'
         for data_key, label in CONTROLS.items():
-            c_left, c_top, c_right, c_bottom = rect(driver, f'[data-key={data_key}]')
+            c_left, c_top, c_right, c_bottom = rect(driver, f'[data-key={data_key}]')[:4]
             assert c_right <= left or c_left >= right or c_top >= bottom, f'{label} covers the game'
             assert c_bottom <= height and c_right <= width, f'{label} is off the screen'
             assert min(c_right - c_left, c_bottom - c_top) >= 48, f'{label} is too small to hit'
@@ -180,25 +177,28 @@ def test_touch(driver):
         assert driver.execute_script('return document.documentElement.scrollWidth') <= width, \
             'the page scrolls sideways'
     fingers = Fingers(driver)
-    left, right, jump = (centre(driver, f'[data-key={data_key}]') for data_key in CONTROLS)
-    x, y = centre(driver, '#canvas')
-    play_again_paused(driver, lambda: (fingers.press(9, centre(driver, '#play-again')),
-                                       fingers.lift(9)))
+    left, right, jump = (rect(driver, f'[data-key={data_key}]')[4:] for data_key in CONTROLS)
+    x, y = rect(driver, '#canvas')[4:]
+    play_again_paused(driver, lambda: (fingers.put(1, rect(driver, '#play-again')[4:]),
+                                       fingers.lift()))
     ten = [left, right, jump, (10, 10), (420, 20), (400, 300), (830, 200), (300, 380), (600, 200)]
-    away = lambda script: lambda: (driver.execute_script(script), fingers.lift())  # noqa: E731
-    play(driver, {30: lambda: fingers.press(1, right), 40: lambda: fingers.press(2, jump),
+    play(driver, {30: lambda: fingers.put(1, right), 40: lambda: fingers.put(2, jump),
                   35: key(driver, Keys.ARROW_RIGHT), 42: lambda: fingers.lift(2),
                   45: key(driver, Keys.ARROW_RIGHT, 'key_up'),
-                  50: lambda: fingers.press(1, left, 'touchMove'),
-                  70: lambda: fingers.press(1, (x, y), 'touchMove'),
-                  75: lambda: [fingers.press(finger, at) for finger, at in enumerate(ten, 2)],
-                  78: fingers.lift, 80: lambda: fingers.press(1, right),
+                  50: lambda: fingers.put(1, left), 70: lambda: fingers.put(1, (x, y)),
+                  75: lambda: [fingers.put(finger, at) for finger, at in enumerate(ten, 2)],
+                  78: fingers.lift, 80: lambda: fingers.put(1, right),
                   81: lambda: (fingers.send('touchCancel', {}), fingers.clear()),
-                  82: lambda: fingers.press(1, left), 84: away("dispatchEvent(new Event('blur'))"),
-                  86: lambda: fingers.press(1, jump),
-                  87: away("Object.defineProperty(document, 'hidden', { value: true });"
-                           "document.dispatchEvent(new Event('visibilitychange'))")}, 110,
-         '30-49 Right\n40-41 Up\n50-69 Left\n75-77 Left Right Up\n80 Right\n82-83 Left\n86 Up')
+                  # Going away lets go of the finger still down: the keyboard then gets through.
+                  82: lambda: fingers.put(1, left), 84: "dispatchEvent(new Event('blur'))",
+                  85: key(driver, Keys.ARROW_LEFT), 86: fingers.lift,
+                  87: key(driver, Keys.ARROW_LEFT, 'key_up'), 88: lambda: fingers.put(1, right),
+                  89: "Object.defineProperty(document, 'hidden', { value: true });"
+                      "document.dispatchEvent(new Event('visibilitychange'))",
+                  90: key(driver, Keys.ARROW_RIGHT), 91: fingers.lift,
+                  92: key(driver, Keys.ARROW_RIGHT, 'key_up')}, 110,
+         '30-49 Right\n40-41 Up\n50-69 Left\n75-77 Left Right Up\n80 Right\n82-83 Left\n'
+         '85-86 Left\n88 Right\n90-91 Right')
     log = driver.execute_script('return keyLog')
     for code in {event.split()[1] for event in log}:
         kinds = [event.split()[0] for event in log if event.endswith(' ' + code)]
@@ -206,8 +206,7 @@ def test_touch(driver):
     for gesture in [{1: (-1, -1)}, {1: (-1, 0), 2: (1, 0)}]:  # a swipe, then a pinch
         for moved in range(20, 240, 20):
             for finger, (across, down) in gesture.items():
-                fingers.press(finger, (x + moved * across, y + moved * down),
-                              'touchMove' if finger in fingers else 'touchStart')
+                fingers.put(finger, (x + moved * across, y + moved * down))
         fingers.lift()
     driver.execute_async_script('requestAnimationFrame(() => requestAnimationFrame(arguments[0]))')
     assert driver.execute_script('return [scrollX, scrollY, visualViewport.scale]') == [0, 0, 1], \
