@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Every command the README gives, and every script in scripts/, run once in a cheap form (a
-# temporary folder, a short fuzzing run, one test), so that a broken one fails CI. CI runs it
-# after scripts/test, which installs and builds what these need. A README command this file
-# does not know fails it: each new one needs its cheap form here.
+# temporary folder, a short fuzzing run, one test), so that a broken one fails CI. scripts/test
+# itself runs in full in CI's fresh systems. A README command this file does not know fails it:
+# each new one needs its cheap form here.
 . "$(dirname "$0")/../../scripts/common.sh"
 cd "$ROOT"
 WORK=$(mktemp -d)
 server=""
 trap '[ -z "$server" ] || kill "$server" 2>/dev/null; rm -rf "$WORK"' EXIT
-ran=" scripts/test "  # .ci/run has just run it
+ran=" scripts/test "  # in CI's fresh systems
 
 fail() { say "FAIL: $*"; exit 1; }
 # poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
@@ -24,6 +24,7 @@ run() { say "== $*"; "$@" || fail "'$*' failed with status $?"; ran+=" $1 "; }
 # each), and Escape ends it with status 1.
 played() {
   say "== ${*:3}"
+  [ -x "$INSTALLED" ] || cmake --install build --prefix "$WORK/local" >/dev/null
   under_x bash -c '
     "${@:3}" >/dev/null & pid=$!
     for _ in $(seq 3000); do
@@ -39,10 +40,9 @@ played() {
       { echo "status $status, window $size, $1 found $found times"; exit 1; }
   ' _ "$@" || fail "'${*:3}' did not play as the README says"
 }
-# The installed game's launcher, started from another folder, as the README's later commands run
-# it; installed here first, since the README plays it before it says how to install it.
+# The installed game's launcher, started from another folder. The README plays it before it says
+# how to install it, so the first command that plays installs it.
 LAUNCH=(env -C / -u SDL12COMPAT_SYNC_TO_VBLANK) INSTALLED=$WORK/local/bin/eggquest
-cmake --install build --prefix "$WORK/local" >/dev/null || fail "cannot install the game"
 
 readme_commands() {
   awk '/^ *```sh$/ { on = 1; next } /^ *```/ { on = 0 } on' README.md |
