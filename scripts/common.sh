@@ -58,6 +58,19 @@ weston_dev_package() {
   echo "libweston-${version%%.*}-dev"
 }
 
+# WebKit's WebDriver is webkit2gtk-driver on Debian 12 and webkitgtk-webdriver from Debian 13 on
+# (13 keeps the old name as a package that only depends on the new one; 14 has the new one alone).
+webkit_driver_package() {
+  installed webkit2gtk-driver && { echo webkit2gtk-driver; return; }
+  [ -n "$(apt-cache policy webkit2gtk-driver webkitgtk-webdriver 2>/dev/null)" ] ||
+    update_package_lists >&2
+  if apt-cache show --no-all-versions webkitgtk-webdriver >/dev/null 2>&1; then
+    echo webkitgtk-webdriver
+  else
+    echo webkit2gtk-driver
+  fi
+}
+
 # The game alone; libsdl-mixer1.2-dev plays the sound effects, libxpm-dev reads the pictures in
 # art/, libgl1-mesa-dri is software OpenGL for machines without a GPU.
 GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
@@ -78,7 +91,7 @@ PACKAGING_PACKAGES=(lintian appstream)
 # The browser build, and the tests and benchmarks that run it in a browser: Chromium, and WebKit's
 # MiniBrowser through its WebDriver.
 WEB_PACKAGES=(emscripten)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium webkit2gtk-driver)
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)")
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {

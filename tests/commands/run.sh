@@ -1,38 +1,48 @@
 #!/usr/bin/env bash
 # Every command the README gives, and every script in scripts/, run once in a cheap form (a
-# temporary folder, a short fuzzing run, one test), so that a broken one fails CI. CI runs it
-# after scripts/test, which installs and builds what these need. A README command this file
-# does not know fails it: each new one needs its cheap form here.
+# temporary folder, a short fuzzing run, one test), so that a broken one fails CI. scripts/test
+# itself runs in full in CI's fresh systems. A README command this file does not know fails it:
+# each new one needs its cheap form here.
 . "$(dirname "$0")/../../scripts/common.sh"
 cd "$ROOT"
 WORK=$(mktemp -d)
 server=""
 trap '[ -z "$server" ] || kill "$server" 2>/dev/null; rm -rf "$WORK"' EXIT
-ran=" scripts/test "  # .ci/run has just run it
+ran=" scripts/test "  # in CI's fresh systems
 
 fail() { say "FAIL: $*"; exit 1; }
+# poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
+poll() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do [ "$SECONDS" -lt "$deadline" ] && sleep 0.2 || return 1; done
+}
 run() { say "== $*"; "$@" || fail "'$*' failed with status $?"; ran+=" $1 "; }
 
-# The installed launcher, run as a player would under a private X server, with SETTING (a
-# VARIABLE=VALUE in its environment, an --option, or none): the game's window must be SIZE and its
-# environment hold EXPECTED, and Escape must end it with status 1.
-play() {  # play SETTING EXPECTED SIZE
-  say "== $1 $WORK/local/bin/eggquest"
-  [ -x "$WORK/local/bin/eggquest" ] || cmake --install build --prefix "$WORK/local" >/dev/null
+# played EXPECTED SIZE COMMAND...: COMMAND, run as a player would under a private X server, opens
+# the game's window at SIZE, with EXPECTED among the game's environment and arguments (a line
+# each), and Escape ends it with status 1.
+played() {
+  say "== ${*:3}"
+  [ -x "$INSTALLED" ] || cmake --install build --prefix "$WORK/local" >/dev/null
   under_x bash -c '
-    cd /
-    case $1 in -*) option=$1 setting="" ;; *) option="" setting=$1 ;; esac
-    env -u SDL12COMPAT_SYNC_TO_VBLANK $setting "$4" $option & pid=$!
-    for _ in $(seq 400); do window=$(xdotool search --onlyvisible --pid "$pid") && break; sleep 0.05; done
+    "${@:3}" >/dev/null & pid=$!
+    for _ in $(seq 3000); do
+      window=$(xdotool search --onlyvisible --name "^OpenGL Demo") && break
+      sleep 0.1
+    done
     [ -n "${window:-}" ] || { echo "no window"; exit 1; }
+    game=$(xdotool getwindowpid "$window")
     size=$(xdotool getwindowgeometry "$window" | sed -n "s/^ *Geometry: //p")
-    setting=$(tr "\0" "\n" <"/proc/$pid/environ" | grep -x "$2")
-    [ -z "$option" ] || tr "\0" " " <"/proc/$pid/cmdline" | grep -q -- " $option" || setting=""
+    found=$(cat "/proc/$game/environ" "/proc/$game/cmdline" | tr "\0" "\n" | grep -cx -- "$1")
     xdotool windowfocus "$window" keydown Escape; wait "$pid"; status=$?; xdotool keyup Escape
-    [ "$status" = 1 ] && [ "$size" = "$3" ] && [ -n "$setting" ] ||
-      { echo "status $status, window $size, $2 ${setting:-missing}"; exit 1; }
-  ' _ "$1" "$2" "$3" "$WORK/local/bin/eggquest" || fail "the installed game with '$1'"
+    [ "$status" = 1 ] && [ "$size" = "$2" ] && [ "$found" -gt 0 ] ||
+      { echo "status $status, window $size, $1 found $found times"; exit 1; }
+  ' _ "$@" || fail "'${*:3}' did not play as the README says"
 }
+# The installed game's launcher, started from another folder. The README plays it before it says
+# how to install it, so the first command that plays installs it.
+LAUNCH=(env -C / -u SDL12COMPAT_SYNC_TO_VBLANK) INSTALLED=$WORK/local/bin/eggquest
 
 readme_commands() {
   awk '/^ *```sh$/ { on = 1; next } /^ *```/ { on = 0 } on' README.md |
@@ -41,29 +51,16 @@ readme_commands() {
 
 while IFS= read -r command; do
   case "$command" in
-  "scripts/play") run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
-  "scripts/play --mute")  # with a display, so that the game itself starts
-    say "== scripts/play --mute"
-    under_x bash -c 'scripts/play --mute & pid=$!
-      for _ in $(seq 1200); do window=$(xdotool search --onlyvisible --name "^OpenGL Demo") && break; sleep 0.1; done
-      [ -n "${window:-}" ] && tr "\0" " " <"/proc/$(xdotool getwindowpid "$window")/cmdline" | grep -q -- " --mute" &&
-        xdotool windowfocus "$window" keydown Escape; xdotool keyup Escape; wait "$pid"
-      [ $? = 1 ]' >/dev/null || fail "scripts/play --mute did not start the muted game" ;;
-  "eggquest --mute") play --mute SDL12COMPAT_SYNC_TO_VBLANK=1 800x600 ;;
-  "scripts/web")
+  "scripts/play")  # without a display: the demo
+    run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
+  "scripts/play --mute") played --mute 800x600 scripts/play --mute ;;  # with a display
+  "eggquest --mute") played --mute 800x600 "${LAUNCH[@]}" "$INSTALLED" --mute ;;
+  "scripts/web")  # it builds first, then serves the page until stopped
     say "== scripts/web"
     scripts/web >"$WORK/web.log" 2>&1 & server=$!
-    /usr/bin/python3 - <<'PAGE' || fail "scripts/web served no page: $(tail -n 5 "$WORK/web.log")"
-import time, urllib.request
-deadline = time.monotonic() + 300  # it builds first
-while True:
-    try:
-        if b'<title>eggquest</title>' in urllib.request.urlopen('http://127.0.0.1:8000/').read():
-            break
-    except OSError:
-        assert time.monotonic() < deadline
-        time.sleep(0.2)
-PAGE
+    poll 300 /usr/bin/python3 -c 'import urllib.request as r
+assert b"<title>eggquest</title>" in r.urlopen("http://127.0.0.1:8000/").read()' 2>/dev/null ||
+      fail "scripts/web served no page: $(tail -n 5 "$WORK/web.log")"
     kill "$server"; server=""; ran+=" scripts/web " ;;
   "scripts/web --build-only") run scripts/web --build-only ;;
   "scripts/test") ;;
@@ -71,11 +68,14 @@ PAGE
   "scripts/test --web") run scripts/test --web -R web.no_webgl ;;
   "scripts/test --quick -R x11.walk") run scripts/test --quick -R x11.walk ;;
   "cmake --install build --prefix ~/.local") run cmake --install build --prefix "$WORK/local" ;;
-  "~/.local/bin/eggquest") play "" SDL12COMPAT_SYNC_TO_VBLANK=1 800x600 ;;
+  "~/.local/bin/eggquest")
+    played SDL12COMPAT_SYNC_TO_VBLANK=1 800x600 "${LAUNCH[@]}" "$INSTALLED" ;;
   "SDL12COMPAT_SYNC_TO_VBLANK=0 eggquest")
-    play SDL12COMPAT_SYNC_TO_VBLANK=0 SDL12COMPAT_SYNC_TO_VBLANK=0 800x600 ;;
+    played SDL12COMPAT_SYNC_TO_VBLANK=0 800x600 \
+      "${LAUNCH[@]}" SDL12COMPAT_SYNC_TO_VBLANK=0 "$INSTALLED" ;;
   "SDL12COMPAT_WINDOW_SCALING=2 eggquest")
-    play SDL12COMPAT_WINDOW_SCALING=2 SDL12COMPAT_WINDOW_SCALING=2 1600x1200 ;;
+    played SDL12COMPAT_WINDOW_SCALING=2 1600x1200 \
+      "${LAUNCH[@]}" SDL12COMPAT_WINDOW_SCALING=2 "$INSTALLED" ;;
   "cd build && cpack -G DEB") run cpack -G DEB -B "$WORK/deb" --config build/CPackConfig.cmake ;;
   "sudo apt install ./eggquest_1.0_amd64.deb")
     run apt-get install -s "$WORK/deb/eggquest_1.0_amd64.deb" ;;
@@ -87,8 +87,8 @@ PAGE
       fail "the packager's build" ;;
   "cd build/game") ;;
   "./replay ../../tools/replays/playthrough.keys --trace trace.txt --png 60:level1.png --gif run.gif")
-    (cd build/game && run under_x ./replay ../../tools/replays/playthrough.keys --trace "$WORK/trace.txt" \
-      --png "60:$WORK/level1.png" --gif "$WORK/run.gif" >/dev/null) &&
+    (cd build/game && run under_x ./replay ../../tools/replays/playthrough.keys \
+      --trace "$WORK/trace.txt" --png "60:$WORK/level1.png" --gif "$WORK/run.gif" >/dev/null) &&
       [ -s "$WORK/level1.png" ] && [ -s "$WORK/run.gif" ] || fail "the replay's pictures" ;;
   "scripts/demo build/demo") run scripts/demo "$WORK/demo" ;;
   "scripts/docs-images") run scripts/docs-images "$WORK/docs" ;;

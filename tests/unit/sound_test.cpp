@@ -10,9 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/shell.h"
 #include "app/sound_cues.h"
-#include "fake_sdl.h"
 #include "app/sound_maker.h"
 #include "world/world.h"
 
@@ -60,91 +58,52 @@ TEST(SoundCues, FromMomentToMoment) {
   }
 }
 
-// The rules themselves, Up held for ten minutes at 60 frames a second: a jump sound at every
-// landing, none missed (which would leave a gap of two jumps' time), and nothing else.
-TEST(SoundCues, UpHeldForMinutesJumpsAtEveryLanding) {
-  resetGame();
-  fakeTicks = 500;
-  handleInput();
-  fakeTicks += kStartDelayMs + 1;
-  heldKeys[SDLK_UP] = 1;
-  std::vector<int> jumps;
-  GameMoment before;
-  for (int frame = 0; frame < 36000; ++frame) {
-    updatePhysics();
-    quitRequested |= handleInput();
-    const GameMoment after = {currentLevel, characterX, characterY, velocityY, quitRequested != 0};
-    const unsigned cues = soundCues(before, after);
-    EXPECT_EQ(cues & ~kJump, kNone) << frame;
-    if (cues != kNone) {
-      jumps.push_back(frame);
-    }
-    before = after;
+std::string littleEndian(std::uint32_t value, int bytes) {
+  std::string text;
+  for (int i = 0; i < bytes; ++i) {
+    text += static_cast<char>(value >> 8 * i & 0xFF);
   }
-  ASSERT_GT(jumps.size(), 500u);
-  int shortest = jumps[1] - jumps[0], longest = shortest;
-  for (std::size_t i = 2; i < jumps.size(); ++i) {
-    shortest = std::min(shortest, jumps[i] - jumps[i - 1]);
-    longest = std::max(longest, jumps[i] - jumps[i - 1]);
-  }
-  EXPECT_LT(longest, shortest * 3 / 2);
+  return text;
 }
 
-std::string readArt(const std::string& name) {
-  std::ifstream file(std::string(EGGQUEST_ART_DIR) + "/sounds/" + name + ".sfx");
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-std::uint32_t littleEndian(const std::vector<std::uint8_t>& bytes, std::size_t at, int size) {
-  std::uint32_t value = 0;
-  for (int i = size - 1; i >= 0; --i) {
-    value = value << 8 | bytes[at + i];
-  }
-  return value;
-}
-
-// The game's own effects: a valid 16-bit mono PCM file at 22050 a second, as long as described,
-// as loud as described and no louder, and the same bytes every time.
+// The game's own effects: a 16-bit mono PCM file at 22050 a second, as long as described, as
+// loud as described and no louder, and the same bytes every time.
 TEST(SoundMaker, TheGamesEffectsAreTheirDescriptions) {
   for (const char* name : kSoundNames) {
     SoundDescription sound;
     char error[kSoundErrorSize];
-    ASSERT_TRUE(parseSoundDescription(readArt(name).c_str(), sound, error))
-        << name << ": " << error;
-    const std::vector<std::uint8_t> wav = wavBytes(makeSamples(sound));
-    const auto samples = static_cast<std::uint32_t>(sound.length * kSampleRate + 0.5);
-    ASSERT_EQ(wav.size(), kWavHeaderBytes + 2 * samples) << name;
-    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
-    EXPECT_EQ(littleEndian(wav, 4, 4), wav.size() - 8);
-    EXPECT_EQ(std::string(wav.begin() + 8, wav.begin() + 16), "WAVEfmt ");
-    const std::uint32_t format[] = {16, 1, 1, kSampleRate, 2 * kSampleRate, 2, 16};
-    const int sizes[] = {4, 2, 2, 4, 4, 2, 2};
-    for (std::size_t field = 0, at = 16; field < 7; at += sizes[field++]) {
-      EXPECT_EQ(littleEndian(wav, at, sizes[field]), format[field]) << name << " " << at;
-    }
-    EXPECT_EQ(std::string(wav.begin() + 36, wav.begin() + 40), "data");
-    EXPECT_EQ(littleEndian(wav, 40, 4), 2 * samples);
+    std::ifstream file(std::string(EGGQUEST_ART_DIR) + "/sounds/" + name + ".sfx");
+    std::ostringstream text;
+    text << file.rdbuf();
+    ASSERT_TRUE(parseSoundDescription(text.str().c_str(), sound, error)) << name << ": " << error;
+    const std::vector<std::int16_t> samples = makeSamples(sound);
+    EXPECT_EQ(samples.size(), static_cast<std::size_t>(sound.length * kSampleRate + 0.5)) << name;
+    const auto dataBytes = static_cast<std::uint32_t>(2 * samples.size());
+    // Format 1 (PCM), 1 channel, the rate, bytes a second, 2 bytes a sample, 16 bits.
+    const std::string header = "RIFF" + littleEndian(36 + dataBytes, 4) + "WAVEfmt " +
+                               littleEndian(16, 4) + littleEndian(1, 2) + littleEndian(1, 2) +
+                               littleEndian(kSampleRate, 4) + littleEndian(2 * kSampleRate, 4) +
+                               littleEndian(2, 2) + littleEndian(16, 2) + "data" +
+                               littleEndian(dataBytes, 4);
+    std::string data;
     int loudest = 0;
-    for (std::uint32_t i = 0; i < samples; ++i) {
-      const auto sample = static_cast<std::int16_t>(littleEndian(wav, kWavHeaderBytes + 2 * i, 2));
+    for (std::int16_t sample : samples) {
+      data += littleEndian(static_cast<std::uint16_t>(sample), 2);
       loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
     }
+    const std::vector<std::uint8_t> wav = wavBytes(samples);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + std::min(wav.size(), header.size())), header);
+    EXPECT_TRUE(std::string(wav.begin(), wav.end()) == header + data) << name;
     EXPECT_GT(loudest, 0.9 * sound.volume * 32767) << name;
     EXPECT_LE(loudest, sound.volume * 32767 + 1) << name;
-    EXPECT_EQ(wavBytes(makeSamples(sound)), wav) << name;
+    EXPECT_EQ(makeSamples(sound), samples) << name;
   }
 }
 
-// Every waveform at its pitch: a tone crosses zero twice a cycle; noise takes a new value once a
-// cycle, which has the other sign about every other time.
+// Every waveform at its pitch, 200 Hz: a tone crosses zero twice a cycle; noise takes a new value
+// once a cycle, which has the other sign about every other time.
 TEST(SoundMaker, WaveformsHaveTheirPitch) {
-  const std::pair<const char*, std::pair<int, int>> waves[] = {
-      {"square", {395, 405}}, {"triangle", {395, 405}}, {"sawtooth", {395, 405}},
-      {"sine", {395, 405}},   {"noise", {70, 130}},
-  };
-  for (const auto& [wave, crossings] : waves) {
+  for (const char* wave : {"square", "triangle", "sawtooth", "sine", "noise"}) {
     SoundDescription sound;
     char error[kSoundErrorSize];
     const std::string text = std::string("wave = ") + wave +
@@ -156,8 +115,8 @@ TEST(SoundMaker, WaveformsHaveTheirPitch) {
     for (std::size_t i = 1; i < samples.size(); ++i) {
       count += (samples[i - 1] < 0) != (samples[i] < 0);
     }
-    EXPECT_GE(count, crossings.first) << wave;
-    EXPECT_LE(count, crossings.second) << wave;
+    const bool noise = std::strcmp(wave, "noise") == 0;
+    EXPECT_NEAR(count, noise ? 100 : 400, noise ? 30 : 5) << wave;
   }
 }
 
@@ -178,16 +137,11 @@ TEST(SoundMaker, FaultyDescriptionsNameTheField) {
        "field 'wave' is 'organ', not square, triangle, sawtooth, sine or noise"},
       {{"frequency = 280", "frequency = 9000"}, "field 'frequency' is 9000, not within 20 to 8000"},
       {{"frequency = 280", "frequency = 2.8e2"}, "field 'frequency': '2.8e2' is not a number"},
-      {{"length = 0.12", "length = 3"}, "field 'length' is 3, not within 0.01 to 2"},
-      {{"volume = 0.25", "volume = -1"}, "field 'volume' is -1, not within 0.01 to 1"},
-      {{"notes = 1 1.5", "notes = 1 5"}, "field 'notes' is 5, not within 0.25 to 4"},
       {{"notes = 1 1.5", "notes = 1 1 1 1 1 1 1 1 1"},
        "field 'notes' has 9 pitch ratios, not 1 to 8"},
-      {{"notes = 1 1.5", "notes ="}, "field 'notes' has 0 pitch ratios, not 1 to 8"},
       {{"attack = 0.004", "attack = 0.1"},
        "fields 'attack' and 'release' together are longer than 'length'"},
       {{"slide = 2400", "slide = -20000"}, "field 'slide' takes the pitch out of 20 to 10000 Hz"},
-      {{"slide = 2400", "slide = 2400\nslide = 1"}, "field 'slide' is given twice"},
       {{"slide = 2400", "duty = 0.5"}, "unknown field 'duty'"},
       {{"slide = 2400", "slide 2400"}, "line 3: 'slide 2400' is not 'field = value'"},
   };
