@@ -17,12 +17,13 @@
   // game's, so it records each frame's time stamp before the game's frame runs.
   function recordTime(time) {
     frameTime = time;
+    registerSkipping();
     requestAnimationFrame(recordTime);
   }
   requestAnimationFrame(recordTime);
 
   // Emscripten calls this before each iteration of the game's main loop; false skips it.
-  Module.preMainLoop = () => {
+  const dueNow = () => {
     const elapsed = lastTime === null ? GAME_FRAME_MS : frameTime - lastTime;
     lastTime = frameTime;
     owed = Math.min(owed + elapsed, MOST_OWED_MS);
@@ -30,4 +31,13 @@
     owed = Math.max(owed - GAME_FRAME_MS, 0);
     return true;
   };
+  // Emscripten 3.1 (Debian 12 and 13) takes it from Module; 6.0 (Debian 14) reads no preMainLoop
+  // from Module unless the build lists it, so the page hands it to the main loop itself (this script
+  // shares Emscripten's scope), in the first animation frame, before the game's first frame.
+  Module.preMainLoop = dueNow;
+  function registerSkipping() {
+    if (typeof MainLoop !== 'undefined' && !MainLoop.preMainLoop.includes(dueNow)) {
+      MainLoop.preMainLoop.push(dueNow);
+    }
+  }
 })();
