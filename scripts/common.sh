@@ -64,7 +64,8 @@ webkit_driver_package() {
   installed webkit2gtk-driver && { echo webkit2gtk-driver; return; }
   [ -n "$(apt-cache policy webkit2gtk-driver webkitgtk-webdriver 2>/dev/null)" ] ||
     update_package_lists >&2
-  if apt-cache show --no-all-versions webkitgtk-webdriver >/dev/null 2>&1; then
+  # Debian 12 knows the new name only as one that a package refers to: it has no such package.
+  if apt-cache show --no-all-versions webkitgtk-webdriver 2>/dev/null | grep -q '^Package:'; then
     echo webkitgtk-webdriver
   else
     echo webkit2gtk-driver
