@@ -287,16 +287,15 @@ def probe(driver, what):
 
 
 def frames(driver, count):
-    """Waits for the page's next COUNT animation frames: the game runs one in each."""
-    driver.execute_async_script("""const done = arguments[1]; let left = arguments[0];
-        const next = () => --left ? requestAnimationFrame(next) : done();
-        requestAnimationFrame(next);""", count)
+    """Waits for the game's next COUNT frames, however slowly a busy machine draws them."""
+    until = driver.execute_script('return window.gameFrames') + count
+    poll(60, lambda: driver.execute_script('return window.gameFrames') >= until, 'game frames')
 
 
-def hold_up(driver, animation_frames):
+def hold_up(driver, game_frames):
     """Up held long enough for a jump at the chicken's next landing (a jump lasts 50 frames)."""
     ActionChains(driver).key_down(Keys.ARROW_UP).perform()
-    frames(driver, animation_frames)
+    frames(driver, game_frames)
     ActionChains(driver).key_up(Keys.ARROW_UP).perform()
 
 
