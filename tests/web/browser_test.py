@@ -344,6 +344,7 @@ if __name__ == '__main__':
     case = sys.argv[1]
     try:
         with webkit() if case == 'webkit' else chromium('--window-size=1000,860') as driver:
+            driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
             globals()['test_' + case](driver)
             said = (driver.execute_script('return window.errors') if case == 'webkit' else
                     unknown_console(driver))
