@@ -64,8 +64,10 @@ webkit_driver_package() {
   installed webkit2gtk-driver && { echo webkit2gtk-driver; return; }
   [ -n "$(apt-cache policy webkit2gtk-driver webkitgtk-webdriver 2>/dev/null)" ] ||
     update_package_lists >&2
-  # Debian 12 knows the new name only as one that a package refers to: it has no such package.
-  if apt-cache show --no-all-versions webkitgtk-webdriver 2>/dev/null | grep -q '^Package:'; then
+  # Debian 12 knows the new name only as one that a package refers to, with no candidate.
+  local candidate
+  candidate=$(apt-cache policy webkitgtk-webdriver 2>/dev/null | sed -n 's/^ *Candidate: //p')
+  if [ -n "$candidate" ] && [ "$candidate" != "(none)" ]; then
     echo webkitgtk-webdriver
   else
     echo webkit2gtk-driver
