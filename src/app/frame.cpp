@@ -28,12 +28,13 @@ bool windowIsOffscreen() {
 
 }  // namespace
 
-int startGame() {
+int startGame(bool fullscreen) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     std::fprintf(stderr, "Unable to init SDL: %s", SDL_GetError());
     return kExitNoSdl;
   }
-  if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, 0, SDL_OPENGL) == nullptr) {
+  const Uint32 videoFlags = fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
+  if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, 0, videoFlags) == nullptr) {
     std::fprintf(stderr, "Unable to create OpenGL Scene: %s", SDL_GetError());
     SDL_Quit();
     return kExitNoWindow;
@@ -64,7 +65,7 @@ void initScene() {
   loadTileSet();
 }
 
-void runFrame(void (*afterEventPump)()) {
+void runFrame(void (*afterEventPump)(), void (*eachEvent)(const SDL_Event&)) {
   drawMap();
   // drawMap leaves the modelview matrix on its last tile.
   glLoadIdentity();
@@ -77,6 +78,9 @@ void runFrame(void (*afterEventPump)()) {
       quitRequested = 1;
     }
     keyState = SDL_GetKeyState(nullptr);
+    if (eachEvent != nullptr) {
+      eachEvent(event);
+    }
   }
   if (afterEventPump != nullptr) {
     afterEventPump();

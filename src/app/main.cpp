@@ -1,37 +1,98 @@
-// eggquest: guide the chicken to the egg in each of two levels.
-//   eggquest [--mute]     --mute: no sound; any other argument is ignored, as it always was
+// eggquest: guide the chicken to the egg in each of two levels. eggquest --help lists the options.
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/frame.h"
+#include "app/gamepad.h"
+#include "app/input.h"
+#include "app/pace.h"
 #include "app/shell.h"
 #include "app/sound.h"
 
 namespace {
 
-constexpr int kExitNormal = 1;  // also after a normal end, as the game always has
+constexpr int kExitNormal = 1;  // a normal end gives 1, which scripts that run the game expect
+constexpr int kExitHelp = 0;
+constexpr int kExitUnknownOption = 64;
+
+constexpr char kUsage[] =
+    "usage: eggquest [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
+    "Guide the chicken to the egg in each of two levels.\n"
+    "  --fullscreen      start filling the screen (F11 or Alt+Enter switches)\n"
+    "  --mute            play without sound; the sound device is not opened\n"
+    "  --no-frame-limit  draw as many frames a second as the display allows, not 60; the game\n"
+    "                    then runs faster than it is tuned for (for measuring)\n"
+    "  --help            show this and end\n"
+    "Keys: Left and Right walk, Up jumps, Escape ends. A gamepad: the D-pad or left stick walks,\n"
+    "A or D-pad up jumps, Back ends.\n";
+
+Uint8 heldKeys[SDLK_LAST];
+
+void holdKeyboardAndGamepad() {
+  readGamepad();
+  mergeHeldKeys(SDL_GetKeyState(nullptr), gamepad, heldKeys);
+  keyState = heldKeys;
+}
+
+void toggleFullscreenOnKey(const SDL_Event& event) {
+  if (event.type != SDL_KEYDOWN) {
+    return;
+  }
+  const SDL_keysym& key = event.key.keysym;
+  const bool altEnter =
+      (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
+  if (key.sym == SDLK_F11 || altEnter) {
+    SDL_WM_ToggleFullScreen(SDL_GetVideoSurface());
+  }
+}
+
+void runDesktopFrame() {
+  runFrame(holdKeyboardAndGamepad, toggleFullscreenOnKey);
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   bool muted = false;
+  bool fullscreen = false;
   for (int i = 1; i < argc; ++i) {
-    muted = muted || std::strcmp(argv[i], "--mute") == 0;
+    if (std::strcmp(argv[i], "--mute") == 0) {
+      muted = true;
+    } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
+      fullscreen = true;
+    } else if (std::strcmp(argv[i], "--no-frame-limit") == 0) {
+      frameLimitOn = false;
+    } else if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      return kExitHelp;
+    } else {
+      std::fprintf(stderr, "eggquest: unknown option '%s' (eggquest --help lists the options)\n",
+                   argv[i]);
+      return kExitUnknownOption;
+    }
   }
-  if (const int failed = startGame()) {
+  chooseGamepadLayout();
+  // Fullscreen scales the 800 x 600 picture by whole source pixels: sharp, as the tiles are drawn.
+  setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+  if (const int failed = startGame(fullscreen)) {
     return failed;
   }
+  openGamepad();
   // The sound starts once the first frame is on the screen, which it does not delay, and only if
   // the game goes on; muted, the sound device is never opened.
-  runFrame();
+  runDesktopFrame();
   if (!muted && quitRequested == 0) {
     startSound();
   }
   while (quitRequested == 0) {
-    runFrame();
+    rescanGamepads();
+    paceFrame();
+    runDesktopFrame();
   }
-  // The second egg's sound is not waited for: the game ends in that frame, as it always has.
+  // The second egg ends the game in its own frame, without waiting for its sound.
   stopSound();
   SDL_Quit();
   return kExitNormal;

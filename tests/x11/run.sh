@@ -5,7 +5,9 @@
 set -u
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (scripts/test provides one)"; exit 77; }
 WORK=$(mktemp -d)
-trap '[ -z "${GAME_PID:-}" ] || kill "$GAME_PID" 2>/dev/null; rm -rf "$WORK"' EXIT
+OTHERS=()  # what a case starts beside the game: an X server, a window manager
+trap '[ -z "${GAME_PID:-}" ] || kill "$GAME_PID" 2>/dev/null; kill "${OTHERS[@]}" 2>/dev/null
+  rm -rf "$WORK"' EXIT
 # As a desktop session has it: a private runtime folder (without one, SDL 3's look for a Wayland
 # compositor makes the Wayland library complain on standard error). The game goes to the X server.
 export XDG_RUNTIME_DIR="$WORK/runtime"
@@ -55,11 +57,14 @@ press_escape() { xdotool keydown Escape && poll 10 game_ended; xdotool keyup Esc
 # prints the count of differing pixels, 7 adds the share in brackets: "0 (0)".
 looks_like() { [[ $(compare -metric AE -fuzz 3% "$1" "$GOLDEN/$2" null: 2>&1) =~ ^0( \(0\))?$ ]]; }
 # chicken_on "LEFT RIGHT": the fixture chicken's magenta half covers exactly these columns.
-chicken_on() {
+# chicken_box: the fixture chicken's magenta half as WIDTHxHEIGHT+LEFT+TOP, in CHICKEN.
+chicken_box() {
   import -window "$WINDOW" "$WORK/shot.ppm" || fail "no screenshot"
   CHICKEN=$(convert "$WORK/shot.ppm" -fuzz 15% -fill black +opaque magenta -format '%@' info:)
-  [[ $CHICKEN =~ ^([0-9]+)x[0-9]+\+([0-9]+)\+ ]] &&  # WIDTHxHEIGHT+LEFT+TOP
-    [ "${BASH_REMATCH[2]} $((BASH_REMATCH[2] + BASH_REMATCH[1] - 1))" = "$1" ]
+  [[ $CHICKEN =~ ^([0-9]+)x[0-9]+\+([0-9]+)\+([0-9]+)$ ]]
+}
+chicken_on() {
+  chicken_box && [ "${BASH_REMATCH[2]} $((BASH_REMATCH[2] + BASH_REMATCH[1] - 1))" = "$1" ]
 }
 # walk KEY "LEFT RIGHT": holds KEY until the chicken covers exactly those columns.
 walk() {
@@ -103,6 +108,27 @@ replay() {
   "${PRELOAD[@]}" "$REPLAY" "$@" >"$WORK/stdout" 2>"$WORK/stderr" || fail "the replay ended with $?"
   [ ! -s "$WORK/stderr" ] || fail "the replay wrote to standard error"
 }
+
+# The fake display and pad (tests/support/fake_hardware.c) in the games started after this.
+with_fake_hardware() {
+  PRELOAD=(env "LD_PRELOAD=$FAKE_HARDWARE${GAME_PRELOAD:+:$GAME_PRELOAD}" FAKE_SWAP_LOG="$WORK/swaps"
+           FAKE_PAD="$WORK/pad" SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS=1 "$@")
+}
+swaps() { wc -l <"$WORK/swaps" 2>/dev/null || echo 0; }
+# wait_frames N: until the game has swapped N more frames.
+wait_frames() {
+  local until=$(($(swaps) + $1))
+  poll 30 eval '[ "$(swaps)" -ge '"$until"' ]' || fail "the game stopped swapping frames"
+}
+# pad STATE: what the fake pad holds from the game's next frame on (see fake_hardware.c).
+pad() { echo "$*" >"$WORK/pad.new" && mv "$WORK/pad.new" "$WORK/pad"; }
+# frame_rate FIRST LAST: frames a second between the game's swaps FIRST and LAST.
+frame_rate() {
+  awk -v first="$1" -v last="$2" 'NR == first { t = $1 } NR == last {
+    printf "%.2f", (last - first) / (($1 - t) / 1e9) }' "$WORK/swaps"
+}
+# above ROW: the chicken's magenta half begins above ROW (its top, in CHICKEN_TOP).
+above() { chicken_box && CHICKEN_TOP=${BASH_REMATCH[3]} && [ "$CHICKEN_TOP" -lt "$1" ]; }
 
 case "$1" in
 walk) # Held arrows walk the chicken until its square covers the last column, or the first.
@@ -201,6 +227,128 @@ no_sound_device) # Where SDL has no sound device, the game plays and ends exactl
   start_game "$GAME_DIR" SDL_AUDIODRIVER=no_such_driver
   wait_until_playing
   press_escape
+  ;;
+pace) # 60 game frames a second whatever the display's refresh rate; at 60 Hz one every refresh;
+  # started from the build's folder and through the installed launcher alike.
+  cmake --install "$BUILD_DIR" --prefix "$WORK/local" >"$WORK/stderr" || fail "cmake --install failed"
+  for run in "144 $EGGQUEST" "120 $EGGQUEST" "60 $EGGQUEST" "0 $EGGQUEST" "144 $WORK/local/bin/eggquest"; do
+    read -r hz EGGQUEST <<<"$run"
+    with_fake_hardware FAKE_REFRESH_HZ="$hz"
+    start_game "$GAME_DIR"
+    wait_until_playing
+    wait_frames 300  # four seconds measured after the first one
+    rate=$(frame_rate 60 300)
+    press_escape
+    awk -v rate="$rate" 'BEGIN { exit !(rate >= 59 && rate <= 61) }' ||
+      fail "$EGGQUEST at $hz Hz: $rate frames a second"
+    echo "$hz Hz, $EGGQUEST: $rate frames a second"
+  done
+  ;;
+gamepad) # A pad walks, jumps and ends the game as the keys do, merged with the keyboard; one
+  # unplugged while held lets go; a stick resting off centre does nothing; one plugged in late
+  # plays within two seconds; a joystick SDL has no layout for is left alone.
+  with_fake_hardware
+  pad plugged
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  pad plugged right
+  poll 20 chicken_on "760 799" || fail "D-pad right left the chicken at $CHICKEN"
+  pad plugged x=-32768
+  poll 20 chicken_on "0 39" || fail "the stick left left the chicken at $CHICKEN"
+  pad plugged x=9830 y=-9830  # 30 %, as a worn stick may rest
+  wait_frames 120
+  chicken_on "0 39" || fail "the stick at 30 % moved the chicken to $CHICKEN"
+  # The keyboard holds Right on while the pad lets go of it, and the pad Left while the keys do.
+  pad plugged right && xdotool keydown Right
+  poll 20 eval '! chicken_on "0 39"' || fail "the chicken did not walk"
+  pad plugged
+  poll 20 chicken_on "760 799" || { xdotool keyup Right; fail "letting go of the pad stopped the keyboard's Right"; }
+  xdotool keyup Right
+  pad plugged left && xdotool keydown Left && poll 20 eval '! chicken_on "760 799"' &&
+    xdotool keyup Left || fail "the chicken did not walk back"
+  poll 20 chicken_on "0 39" || fail "letting go of Left stopped the pad's left at $CHICKEN"
+  for button in a up; do  # each from rest: the chicken's top rises by over two tiles
+    pad plugged && wait_frames 90 && above 9999 && resting=$CHICKEN_TOP
+    pad plugged "$button"
+    poll 20 above $((resting - 60)) || fail "$button did not jump: the chicken stayed at $CHICKEN"
+  done
+  # Unplugged while walking right: the chicken stops where it is.
+  pad plugged right
+  poll 20 eval '! chicken_on "0 39"' || fail "the chicken did not walk"
+  pad unplugged
+  wait_frames 10 && chicken_box && stopped=${BASH_REMATCH[2]}
+  wait_frames 60 && chicken_box && [ "${BASH_REMATCH[2]}" = "$stopped" ] && ! chicken_on "760 799" ||
+    fail "the unplugged pad still walks the chicken, from column $stopped to $CHICKEN"
+  pad plugged back
+  poll 10 game_ended || fail "Back did not end the game"
+  quiet_end
+  # Plugged in late, and a joystick without a layout first.
+  pad raw right
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  wait_frames 150
+  chicken_on "400 439" || fail "a joystick without a layout moved the chicken to $CHICKEN"
+  pad unplugged && wait_frames 10 && pad plugged right
+  plugged=$(date +%s%N)
+  poll 5 eval '! chicken_on "400 439"' || fail "a pad plugged in late did not play"
+  took=$((($(date +%s%N) - plugged) / 1000000))
+  [ "$took" -le 2000 ] || fail "a pad plugged in late played only after $took ms"
+  echo "a pad plugged in late played after $took ms"
+  press_escape
+  ;;
+fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --fullscreen starts so:
+  # the picture at 4:3 between black bars, which scaled back is the windowed picture. On a wide
+  # screen of the case's own, with a window manager: a bare X server grants no fullscreen.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+  OTHERS+=($!)
+  poll 10 test -s "$WORK/display" || fail "no X server for the wide screen"
+  export DISPLAY=:$(cat "$WORK/display")
+  openbox --sm-disable >/dev/null 2>&1 &
+  OTHERS+=($!)
+  poll 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "no window manager"
+  size() { xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { print w "x" $2 }'; }
+  # fills_screen: the picture is 4:3 across the screen's height, centred between black bars, and
+  # looks like the windowed one once scaled back.
+  fills_screen() {
+    import -window root "$WORK/screen.png"
+    local box
+    box=$(convert "$WORK/screen.png" -fuzz 5% -format '%@' info:)
+    [[ $box =~ ^(106[678])x800\+(10[6-8])\+0$ ]] || { echo "the picture is at $box"; return 1; }
+    convert "$WORK/screen.png" -crop "$box" -resize '800x600!' "$WORK/scaled.png"
+    local differing
+    differing=$(compare -metric AE -fuzz 10% "$WORK/scaled.png" "$WORK/windowed.png" null: 2>&1)
+    [ "${differing%% *}" -lt 2000 ] || { echo "$differing pixels differ"; return 1; }
+  }
+  with_fake_hardware
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  wait_frames 60  # the chicken has landed
+  [ "$(size)" = 800x600 ] || fail "the window is $(size)"
+  import -window "$WINDOW" "$WORK/windowed.png"
+  for keys in F11 alt+Return; do  # each switches to fullscreen and back
+    xdotool key "$keys"
+    poll 10 eval '[ "$(size)" = 1280x800 ]' || fail "$keys: the window is $(size), not the screen"
+    wait_frames 10 && fills_screen >"$WORK/stderr" || fail "$keys: $(cat "$WORK/stderr")"
+    xdotool key "$keys"
+    poll 10 eval '[ "$(size)" = 800x600 ]' || fail "$keys again: the window is $(size)"
+  done
+  press_escape
+  GAME_ARGS=(--fullscreen)
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  wait_frames 60
+  [ "$(size)" = 1280x800 ] && fills_screen >"$WORK/stderr" || fail "--fullscreen: $(cat "$WORK/stderr")"
+  press_escape
+  ;;
+options) # --help lists the options and an unknown one is refused, both before any window opens.
+  help=$(env -u DISPLAY "$EGGQUEST" --help 2>&1) || fail "--help ended with $?"
+  for option in --fullscreen --mute --no-frame-limit --help; do
+    grep -q -- "^  $option " <<<"$help" || fail "--help does not list $option: $help"
+  done
+  said=$(env -u DISPLAY "$EGGQUEST" --mute --fulscreen 2>&1)
+  status=$?
+  [ "$status" = 64 ] && [ "$said" = "eggquest: unknown option '--fulscreen' (eggquest --help lists \
+the options)" ] || fail "an unknown option ended with $status, saying '$said'"
   ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"

@@ -1,0 +1,87 @@
+// The frame loop's absolute schedule, and the monotonic clock that drives it on the desktop.
+#include "app/pace.h"
+
+#include <time.h>
+
+#include <cerrno>
+
+namespace {
+
+constexpr Nanoseconds kNanosecondsPerSecond = 1'000'000'000;
+// A frame that took about a refresh of 60 Hz without waiting for the schedule: vertical sync
+// at the game's own rate paces the loop, and waiting as well would only cost refreshes.
+constexpr Nanoseconds kShortestRefresh = kNanosecondsPerSecond / 65;
+constexpr Nanoseconds kLongestRefresh = kNanosecondsPerSecond / 55;
+
+// Frame k's time after the schedule's start, exact in whole nanoseconds: no rounding piles up.
+Nanoseconds sinceStart(std::int64_t frame) {
+  return frame * kNanosecondsPerSecond / kFramesPerSecond;
+}
+
+Nanoseconds monotonicNow() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * kNanosecondsPerSecond + now.tv_nsec;
+}
+
+// An absolute deadline, so time spent before the call or in a signal's handling is not added.
+void sleepUntilMonotonic(Nanoseconds due) {
+  const timespec until{static_cast<time_t>(due / kNanosecondsPerSecond),
+                       static_cast<long>(due % kNanosecondsPerSecond)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+  }
+}
+
+}  // namespace
+
+bool frameLimitOn = true;
+Nanoseconds scheduleStart = 0;
+std::int64_t framesScheduled = 0;
+bool scheduleStarted = false;
+Nanoseconds frameStarted = 0;
+bool frameWaited = false;
+Nanoseconds (*paceClock)() = monotonicNow;
+void (*paceSleepUntil)(Nanoseconds) = sleepUntilMonotonic;
+
+Nanoseconds nextFrameDue(Nanoseconds frameStart, Nanoseconds now) {
+  const Nanoseconds framePeriod = sinceStart(1);
+  if (!scheduleStarted) {
+    scheduleStart = now;
+    framesScheduled = 0;
+    scheduleStarted = true;
+  }
+  framesScheduled += 1;
+  Nanoseconds due = scheduleStart + sinceStart(framesScheduled);
+  // Frames lost to a stall, a slower display or a slow machine are not made up in a burst. A
+  // clock that went back (it should not) would otherwise mean a long sleep.
+  const Nanoseconds frameTime = now - frameStart;
+  const bool displayPaced =
+      !frameWaited && frameTime >= kShortestRefresh && frameTime <= kLongestRefresh;
+  if (displayPaced || now - due > framePeriod || due - now > 2 * framePeriod) {
+    scheduleStart = now;
+    framesScheduled = 0;
+    due = now;
+  }
+  return due;
+}
+
+void paceFrame() {
+  if (!frameLimitOn) {
+    return;
+  }
+  const Nanoseconds now = paceClock();
+  const Nanoseconds due = nextFrameDue(frameStarted, now);
+  frameWaited = due > now;
+  if (frameWaited) {
+    paceSleepUntil(due);
+  }
+  frameStarted = paceClock();
+}
+
+void resetPace() {
+  scheduleStart = 0;
+  framesScheduled = 0;
+  scheduleStarted = false;
+  frameStarted = 0;
+  frameWaited = false;
+}

@@ -1,0 +1,73 @@
+// The keyboard and the gamepad merged into the keys the rules read.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/input.h"
+
+namespace {
+
+// The game keys held, as "LRUE" letters, for a keyboard holding keys and a pad in a state.
+std::string held(std::initializer_list<SDLKey> keyboardKeys, const PadState& pad) {
+  Uint8 keyboard[SDLK_LAST] = {};
+  for (SDLKey key : keyboardKeys) {
+    keyboard[key] = 1;
+  }
+  Uint8 merged[SDLK_LAST];
+  mergeHeldKeys(keyboard, pad, merged);
+  std::string letters;
+  for (auto [key, letter] : {std::pair(SDLK_LEFT, 'L'), std::pair(SDLK_RIGHT, 'R'),
+                             std::pair(SDLK_UP, 'U'), std::pair(SDLK_ESCAPE, 'E')}) {
+    if (merged[key] != 0) {
+      letters += letter;
+    }
+  }
+  return letters;
+}
+
+PadState pad(std::initializer_list<int> buttons, Sint16 stickX = 0, Sint16 stickY = 0) {
+  PadState state;
+  state.connected = true;
+  for (int button : buttons) {
+    state.buttons[button] = 1;
+  }
+  state.stickX = stickX;
+  state.stickY = stickY;
+  return state;
+}
+
+TEST(Input, ThePadsButtonsAndStickHoldTheGameKeys) {
+  EXPECT_EQ(held({}, pad({kPadButtonLeft})), "L");
+  EXPECT_EQ(held({}, pad({kPadButtonRight, kPadButtonA})), "RU");
+  EXPECT_EQ(held({}, pad({kPadButtonUp})), "U");
+  EXPECT_EQ(held({}, pad({kPadButtonBack})), "E");
+  EXPECT_EQ(held({}, pad({kPadButtonDown, 1, 2, 3})), "");  // buttons the game has no use for
+  // The stick walks only past half its travel, and never jumps.
+  EXPECT_EQ(held({}, pad({}, -32768)), "L");
+  EXPECT_EQ(held({}, pad({}, 32767)), "R");
+  EXPECT_EQ(held({}, pad({}, 9830, -32768)), "");  // resting at 30 %, pushed up
+  EXPECT_EQ(held({}, pad({}, kStickDeadZone)), "");
+  EXPECT_EQ(held({}, pad({}, kStickDeadZone + 1)), "R");
+  // A pad no longer there holds nothing, whatever it last said.
+  PadState unplugged = pad({kPadButtonRight, kPadButtonA}, -32768);
+  unplugged.connected = false;
+  EXPECT_EQ(held({}, unplugged), "");
+}
+
+TEST(Input, EitherSourceHoldsAKeyAndLettingGoOfOneNeverCancelsTheOther) {
+  EXPECT_EQ(held({SDLK_RIGHT}, pad({kPadButtonRight})), "R");
+  EXPECT_EQ(held({SDLK_RIGHT}, pad({})), "R");       // the pad let go
+  EXPECT_EQ(held({}, pad({kPadButtonRight})), "R");  // the keyboard let go
+  EXPECT_EQ(held({SDLK_LEFT, SDLK_ESCAPE}, pad({kPadButtonA})), "LUE");
+  // Keys the pad has nothing to do with pass through untouched.
+  Uint8 keyboard[SDLK_LAST] = {};
+  keyboard[SDLK_a] = keyboard[SDLK_F11] = 1;
+  Uint8 merged[SDLK_LAST];
+  mergeHeldKeys(keyboard, pad({kPadButtonLeft}), merged);
+  EXPECT_TRUE(merged[SDLK_a] && merged[SDLK_F11] && merged[SDLK_LEFT] && !merged[SDLK_b]);
+  // Before SDL's keys are first fetched, the pad alone.
+  mergeHeldKeys(nullptr, pad({kPadButtonUp}), merged);
+  EXPECT_TRUE(merged[SDLK_UP] && !merged[SDLK_a]);
+}
+
+}  // namespace
