@@ -81,9 +81,10 @@ GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libsdl-mixer1.2-dev libgl-dev
 # The replay tool's PNG and GIF files and the desktop icons.
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 # The tests of the real game under a private X server. With EGL, SDL can open an invisible
-# window when there is no display, which the game must refuse; that is tested too.
+# window when there is no display, which the game must refuse; that is tested too. Fullscreen
+# needs a window manager: a bare X server grants it to no window.
 TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils desktop-file-utils
-               dpkg-dev valgrind libegl1 libegl-mesa0)
+               dpkg-dev valgrind libegl1 libegl-mesa0 openbox)
 # The tests of the real game under Wayland: weston's headless compositor, and its headers for the
 # tests' keyboard, a module of weston's.
 WAYLAND_TEST_PACKAGES=(weston "$(weston_dev_package)")
