@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/sound_cues.h"
-#include "app/sound_maker.h"
+#include "sound/sound_cues.h"
+#include "sound/sound_maker.h"
 #include "tga_writer.h"
 
 int main(int argc, char* argv[]) {

@@ -25,7 +25,7 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
-#include "app/sound.h"
+#include "sound/sound.h"
 #include "key_script.h"
 #include "world/world.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "app/shell.h"
-#include "app/sound.h"
+#include "sound/sound.h"
 #include "render/render.h"
 #include "texture/tile_set.h"
 #include "world/world.h"

@@ -1,7 +1,9 @@
 // The window caption's smoothed frame rate.
-#include <cstdio>
+#include "app/frame_rate.h"
 
-#include "app/shell.h"
+#include <SDL.h>
+
+#include <cstdio>
 
 namespace {
 

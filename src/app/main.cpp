@@ -10,7 +10,7 @@
 #include "app/input.h"
 #include "app/pace.h"
 #include "app/shell.h"
-#include "app/sound.h"
+#include "sound/sound.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
-#include "app/sound.h"
+#include "sound/sound.h"
 #include "world/world.h"
 
 namespace {

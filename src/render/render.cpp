@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-#include "app/shell.h"
+#include "app/frame_rate.h"
 #include "texture/tile_set.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/frame_rate.h"
 #include "app/shell.h"
 #include "fake_sdl.h"
 #include "world/world.h"

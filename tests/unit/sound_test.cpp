@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/sound_cues.h"
-#include "app/sound_maker.h"
+#include "sound/sound_cues.h"
+#include "sound/sound_maker.h"
 #include "world/world.h"
 
 namespace {

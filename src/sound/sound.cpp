@@ -1,8 +1,8 @@
 // Playing the effects that each frame calls for, through SDL_mixer's channels.
-#include "app/sound.h"
+#include "sound/sound.h"
 
 #include "app/shell.h"
-#include "app/sound_cues.h"
+#include "sound/sound_cues.h"
 #include "world/world.h"
 
 namespace {

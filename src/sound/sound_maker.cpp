@@ -1,5 +1,5 @@
 // Reads a sound effect's description and makes its samples and its WAV file's bytes.
-#include "app/sound_maker.h"
+#include "sound/sound_maker.h"
 
 #include <cstdio>
 #include <cstring>

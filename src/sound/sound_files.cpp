@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/sound.h"
-#include "app/sound_maker.h"
+#include "sound/sound.h"
+#include "sound/sound_maker.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Sound cues from the game's state between frames.
-#include "app/sound_cues.h"
+#include "sound/sound_cues.h"
 
 #include "world/world.h"
 

@@ -3,8 +3,8 @@
 // hundred bytes each instead of kilobytes); the same maker gives the same bytes as the desktop's.
 #include <cstdio>
 
-#include "app/sound.h"
-#include "app/sound_maker.h"
+#include "sound/sound.h"
+#include "sound/sound_maker.h"
 
 namespace {
 
