@@ -232,21 +232,27 @@ pace) # 60 game frames a second whatever the display's refresh rate; at 60 Hz on
   # the game itself and through the installed launcher alike. Without images (plain white
   # squares), which software OpenGL fills in a few milliseconds: with them a frame takes it up to
   # 15, too close to two refreshes at 144 Hz to measure the loop rather than the rasterizer.
-  DESTDIR="$WORK/stage" cmake --install "$BUILD_DIR" --prefix /usr >"$WORK/stderr" ||
-    fail "cmake --install failed"
-  rm "$WORK"/stage/usr/share/games/eggquest/*.tga
+  cmake --install "$BUILD_DIR" --prefix "$WORK/local" >"$WORK/stderr" || fail "cmake --install failed"
+  rm "$WORK"/local/share/games/eggquest/*.tga
   for run in "144 $EGGQUEST" "120 $EGGQUEST" "60 $EGGQUEST" "0 $EGGQUEST" \
-    "144 $WORK/stage/usr/games/eggquest"; do
+    "144 $WORK/local/bin/eggquest"; do
     read -r hz EGGQUEST <<<"$run"
     with_fake_hardware FAKE_REFRESH_HZ="$hz"
     start_game "$WORK"
     wait_until_playing
-    wait_frames 300  # four seconds measured after the first one
-    rate=$(frame_rate 60 300)
+    # Four seconds at a time after the first one, until one is 60 +- 1: a busy machine's stall
+    # costs frames that the loop rightly never makes up, and a wrong pace is wrong in every one.
+    rates=""
+    for window in 1 2 3 4; do
+      wait_frames 300
+      rate=$(frame_rate $((300 * window - 240)) $((300 * window)))
+      rates+=" $rate"
+      awk -v rate="$rate" 'BEGIN { exit !(rate >= 59 && rate <= 61) }' && break
+    done
     press_escape
-    awk -v rate="$rate" 'BEGIN { exit !(rate >= 59 && rate <= 61) }' ||
-      fail "$EGGQUEST at $hz Hz: $rate frames a second"
-    echo "$hz Hz, $EGGQUEST: $rate frames a second"
+    [ "$window" -lt 4 ] || awk -v rate="$rate" 'BEGIN { exit !(rate >= 59 && rate <= 61) }' ||
+      fail "$EGGQUEST at $hz Hz: frames a second in four tries:$rates"
+    echo "$hz Hz, $EGGQUEST: $rate frames a second (tries:$rates)"
   done
   ;;
 gamepad) # A pad walks, jumps and ends the game as the keys do, merged with the keyboard; one
@@ -322,7 +328,8 @@ fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --ful
     convert "$WORK/screen.png" -crop "$box" -resize '800x600!' "$WORK/scaled.png"
     local differing
     differing=$(compare -metric AE -fuzz 10% "$WORK/scaled.png" "$WORK/windowed.png" null: 2>&1)
-    [ "${differing%% *}" -lt 2000 ] || { echo "$differing pixels differ"; return 1; }
+    # ImageMagick 7 counts a pixel that differs a little as a part of one: "21.39 (4.5e-05)".
+    awk -v n="${differing%% *}" 'BEGIN { exit !(n < 2000) }' || { echo "$differing pixels differ"; return 1; }
   }
   with_fake_hardware
   start_game "$FIXTURE_DIR"
