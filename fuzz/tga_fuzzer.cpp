@@ -4,19 +4,20 @@
 #include <cstdint>
 #include <numeric>
 
-#include "texture/texture.h"
+#include "texture/tga_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Texture texture;
-  const bool accepted = texture.parseTGA(data, size);
-  const std::size_t pixelBytes = std::size_t{texture.width} * texture.height * (texture.bpp / 8);
-  if (accepted ? texture.imageData == nullptr || pixelBytes == 0 || pixelBytes + 18 > size
-               : texture.imageData != nullptr) {
+  TgaImage image;
+  const bool accepted = decodeTGA(data, size, image);
+  const std::size_t pixelBytes = std::size_t{image.width} * image.height * (image.bpp / 8);
+  if (accepted ? image.pixels == nullptr || pixelBytes == 0 || pixelBytes + 18 > size
+               : image.pixels != nullptr) {
     __builtin_trap();
   }
   // Every pixel byte is read, so an unwritten or out-of-bounds one is found.
   volatile unsigned sum =
-      accepted ? std::accumulate(texture.imageData, texture.imageData + pixelBytes, 0u) : 0;
+      accepted ? std::accumulate(image.pixels, image.pixels + pixelBytes, 0u) : 0;
   (void)sum;
+  delete[] image.pixels;
   return 0;
 }

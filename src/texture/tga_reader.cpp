@@ -1,11 +1,11 @@
 // Decodes uncompressed true-colour TGA files into RGB(A) pixels; no OpenGL here.
+#include "texture/tga_reader.h"
+
 #include <cstring>
 #include <fstream>
 #include <limits>
 #include <new>
 #include <vector>
-
-#include "texture/texture.h"
 
 namespace {
 
@@ -94,17 +94,8 @@ bool isSupported(const TgaLayout& layout) {
 
 }  // namespace
 
-Texture::~Texture() {
-  releaseImage();
-}
-
-void Texture::releaseImage() {
-  delete[] imageData;
-  imageData = nullptr;
-}
-
-bool Texture::parseTGA(const unsigned char* bytes, std::size_t length) {
-  releaseImage();
+bool decodeTGA(const unsigned char* bytes, std::size_t length, TgaImage& image) {
+  image = TgaImage{};
   if (length < kHeaderBytes) {
     return false;
   }
@@ -112,9 +103,9 @@ bool Texture::parseTGA(const unsigned char* bytes, std::size_t length) {
   if (layout.imageType != kTrueColourType) {
     return false;
   }
-  width = layout.width;
-  height = layout.height;
-  bpp = layout.bitsPerPixel;
+  const std::uint32_t width = image.width = layout.width;
+  const std::uint32_t height = image.height = layout.height;
+  const std::uint32_t bpp = image.bpp = layout.bitsPerPixel;
   if (width == 0 || height == 0) {
     return false;
   }
@@ -128,7 +119,7 @@ bool Texture::parseTGA(const unsigned char* bytes, std::size_t length) {
   }
 
   const std::size_t size = static_cast<std::size_t>(layout.pixelBytes);
-  imageData = new (std::nothrow) unsigned char[size];
+  unsigned char* const imageData = new (std::nothrow) unsigned char[size];
   if (imageData == nullptr) {
     return false;
   }
@@ -146,11 +137,12 @@ bool Texture::parseTGA(const unsigned char* bytes, std::size_t length) {
       copyRowSwappingRedAndBlue24(source, target, width);
     }
   }
+  image.pixels = imageData;
   return true;
 }
 
-bool Texture::readTGAFile(const std::string& fileName) {
-  releaseImage();
+bool readTGAFile(const std::string& fileName, TgaImage& image) {
+  image = TgaImage{};
   std::ifstream file(fileName, std::ios::binary);
   if (!file) {
     return false;
@@ -180,5 +172,5 @@ bool Texture::readTGAFile(const std::string& fileName) {
                  static_cast<std::streamsize>(toRead))) {
     return false;
   }
-  return parseTGA(bytes.data(), bytes.size());
+  return decodeTGA(bytes.data(), bytes.size(), image);
 }
