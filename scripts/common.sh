@@ -91,10 +91,12 @@ WAYLAND_TEST_PACKAGES=(weston "$(weston_dev_package)")
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
 PACKAGING_PACKAGES=(lintian appstream)
-# The browser build, and the tests and benchmarks that run it in a browser: Chromium, and WebKit's
-# MiniBrowser through its WebDriver.
+# The browser build, and the tests and benchmarks that run it in a browser: Chromium, WebKit's
+# MiniBrowser through its WebDriver, and Firefox through the WebDriver BiDi it speaks itself, over
+# a WebSocket.
 WEB_PACKAGES=(emscripten)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)")
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)" firefox-esr
+                   python3-websockets)
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {

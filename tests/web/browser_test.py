@@ -1,5 +1,5 @@
-"""The game's page with the fixture pictures in headless Chromium and WebKit: browser_test.py CASE,
-one of page, touch, pad, pace, sound, webkit. Stepped frames must be the desktop replay's."""
+"""The game's page with the fixture pictures in headless Chromium, WebKit and Firefox: browser_test.py CASE,
+one of page, touch, pad, pace, sound, webkit, firefox. Stepped frames must be the desktop replay's."""
 import base64
 import os
 import pathlib
@@ -13,7 +13,8 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
-from browser import KNOWN_CONSOLE, cdp, chromium, poll, serve, unknown_console, webkit  # noqa: E402
+from browser import (KNOWN_CONSOLE, cdp, chromium, firefox, poll, serve,  # noqa: E402
+                     unknown_console, webkit)
 
 # Before the page's scripts. The game clears the picture once a frame: counting WebGL's clears
 # counts its frames. The key events on document are what the game gets.
@@ -145,13 +146,14 @@ def rect(driver, selector):  # left, top, right, bottom, and the centre's x and 
         (r.left + r.right) / 2, (r.top + r.bottom) / 2];""", selector)
 
 
-def test_page(driver, load=open_page):
-    """The caption, no touch controls, Escape's end page, "Play again" by Enter (it has the focus),
-    whose game walks and jumps as the desktop's does, and the arrows kept from the page."""
+def test_page(driver, load=open_page, play_again=None):
+    """The caption, no touch controls, Escape's end page, "Play again" by Enter (it has the focus)
+    unless play_again is another way, whose game walks and jumps as the desktop's does, and the
+    arrows kept from the page."""
     load(driver)
     assert driver.execute_script("return [...document.querySelectorAll('[data-key]')]"
                                  ".every((control) => !control.offsetWidth)"), 'controls shown'
-    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play_again_paused(driver, play_again or key(driver, Keys.ENTER, 'send_keys'))
     play(driver, {10: key(driver, Keys.ARROW_DOWN, 'send_keys'), 20: key(driver, Keys.ARROW_RIGHT),
                   30: key(driver, Keys.ARROW_UP), 32: key(driver, Keys.ARROW_UP, 'key_up'),
                   40: key(driver, Keys.ARROW_RIGHT, 'key_up')}, 50, '20-39 Right\n30-31 Up')
@@ -282,6 +284,17 @@ def test_webkit(driver):
     test_page(driver, lambda driver: driver.get(serve(WORK.name) + 'page/'))
 
 
+def test_firefox(driver):
+    """The page test in Firefox, through WebDriver BiDi. A window of Xvfb's, which has no window
+    manager, never has the focus, and Firefox then lets no key press a button: "Play again" by
+    the mouse."""
+    def load(driver):
+        for script in PROBE, ERRORS:
+            driver.add_script_before_page(script)
+        driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/')
+    test_page(driver, load, lambda: driver.click(*rect(driver, '#play-again')[4:]))
+
+
 def probe(driver, what):
     return driver.execute_script('return window.probe.' + what)
 
@@ -343,11 +356,13 @@ def test_sound(driver):
 if __name__ == '__main__':
     case = sys.argv[1]
     try:
-        with webkit() if case == 'webkit' else chromium('--window-size=1000,860') as driver:
+        browser = {'webkit': webkit, 'firefox': firefox}.get(
+            case, lambda: chromium('--window-size=1000,860'))
+        with browser() as driver:
             driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
             globals()['test_' + case](driver)
             said = (driver.execute_script('return window.errors') if case == 'webkit' else
-                    unknown_console(driver))
+                    driver.console() if case == 'firefox' else unknown_console(driver))
             said = [line for line in said if not any(known in line for known in KNOWN_CONSOLE)]
             assert not said, 'the console has: ' + '\n  '.join(said)
     except AssertionError as failure:
