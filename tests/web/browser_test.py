@@ -1,6 +1,9 @@
 """The game's page with the fixture pictures in headless Chromium, WebKit and Firefox: browser_test.py CASE,
-one of page, touch, pad, pace, sound, webkit, firefox. Stepped frames must be the desktop replay's."""
+one of page, touch, pad, pace, sound, webkit, firefox, and of the offline copy install, offline,
+update. Stepped frames must be the desktop replay's."""
 import base64
+import functools
+import http.server
 import os
 import pathlib
 import re
@@ -8,13 +11,14 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
-from browser import (KNOWN_CONSOLE, cdp, chromium, firefox, poll, serve,  # noqa: E402
-                     unknown_console, webkit)
+from browser import (KNOWN_CONSOLE, QuietHandler, cdp, chromium, firefox, poll,  # noqa: E402
+                     serve, unknown_console, webkit)
 
 # Before the page's scripts. The game clears the picture once a frame: counting WebGL's clears
 # counts its frames. The key events on document are what the game gets.
@@ -351,6 +355,150 @@ def test_sound(driver):
     assert probe(driver, 'contexts.length') == 0, 'muted, a key started the audio'
     driver.find_element('id', 'mute').click()
     poll(10, lambda: probe(driver, 'contexts.length') == 1, 'unmuting starts the audio')
+
+
+# Each state the page's service worker reaches, in window.workerStates, and each cache's files
+# with their SHA-256, by arguments[0]().
+WORKER_PROBE = """
+  window.workerStates = [];
+  const register = window.ServiceWorkerContainer?.prototype.register;  // not on about:blank
+  if (register) {
+    ServiceWorkerContainer.prototype.register = function (...args) {
+      return register.apply(this, args).then((registration) => {
+        const worker = registration.installing;
+        worker.addEventListener('statechange', () => workerStates.push(worker.state));
+        return registration;
+      });
+    };
+  }
+"""
+CACHES = """
+  const hex = (buffer) => [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0'))
+    .join('');
+  (async () => {
+    const kept = {};
+    for (const name of await caches.keys()) {
+      const cache = await caches.open(name);
+      kept[name] = {};
+      for (const request of await cache.keys()) {
+        const bytes = await (await cache.match(request)).arrayBuffer();
+        kept[name][request.url.split('/').pop()] = hex(await crypto.subtle.digest('SHA-256', bytes));
+      }
+    }
+    return kept;
+  })().then(arguments[0]);
+"""
+WORKER_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'web',
+                             'service_worker.cmake')
+
+
+class Site:
+    """A copy of the fixture page served from a thread, whose files can be made to fail (HTTP
+    500) or be rebuilt, and whose server can go away."""
+
+    def __init__(self):
+        self.folder = shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
+                                      os.path.join(WORK.name, 'site'))
+        self.failing = set()
+        failing = self.failing
+
+        class Handler(QuietHandler):
+            def send_head(self):
+                if self.path.split('?')[0].split('/')[-1] in failing:
+                    self.send_error(500)
+                    return None
+                return super().send_head()
+        self.server = http.server.ThreadingHTTPServer(
+            ('127.0.0.1', 0), functools.partial(Handler, directory=self.folder))
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/'
+
+    def files(self):
+        """The page's files as its service worker lists them, with their SHA-256."""
+        worker = pathlib.Path(self.folder, 'sw.js').read_text()
+        return dict(re.findall(r'"([^"]+)": "([0-9a-f]{64})"', worker))
+
+    def rebuild(self, name, change):
+        """name's text changed by change, and the service worker written again, as a build does."""
+        path = pathlib.Path(self.folder, name)
+        path.write_text(change(path.read_text()))
+        subprocess.run(['cmake', f'-DFOLDER={self.folder}', f"-DFILES={';'.join(self.files())}",
+                        '-P', WORKER_SCRIPT], check=True)
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def visit(driver, url, states=()):
+    """Loads the page and waits for its game to run, then for its service worker to end in one of
+    states (installed, activated or redundant), if given."""
+    driver.get(url)
+    poll(30, lambda: driver.title.startswith('OpenGL Demo - '), 'the game running')
+    if states:
+        return poll(30, lambda: (s := driver.execute_script('return workerStates')) and
+                    s[-1] in states and s[-1], 'the service worker settles')
+
+
+def kept(driver):
+    return driver.execute_async_script(CACHES)
+
+
+def test_install(driver):
+    """Chromium finds the page installable: its manifest, icons and service worker."""
+    open_page(driver, WORKER_PROBE)
+    poll(30, lambda: driver.execute_script('return workerStates').count('activated'),
+         'the service worker activated')
+    errors = cdp(driver, 'Page.getInstallabilityErrors')['installabilityErrors']
+    assert not errors, f'not installable: {errors}'
+    assert not cdp(driver, 'Page.getAppManifest')['errors'], 'the manifest has errors'
+
+
+def test_offline(driver):
+    """A file that fails keeps nothing; the next visit keeps the page whole; then, with no network
+    at all, the page starts again and the keys walk as on the desktop."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE + WORKER_PROBE)
+    site = Site()
+    site.failing.add('icon-512.png')
+    assert visit(driver, site.url, ('activated', 'redundant')) == 'redundant', \
+        'a worker that could not fetch a file took over'
+    assert not kept(driver), f'a failed visit kept {kept(driver)}'
+    site.failing.clear()
+    visit(driver, site.url, ('activated', 'redundant'))
+    assert list(kept(driver).values()) == [site.files()], "the cache is not the page's files"
+
+    site.stop()
+    cdp(driver, 'Network.emulateNetworkConditions', offline=True, latency=0, downloadThroughput=-1,
+        uploadThroughput=-1)
+    driver.refresh()
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {10: key(driver, Keys.ARROW_RIGHT), 30: key(driver, Keys.ARROW_RIGHT, 'key_up')},
+         40, '10-29 Right')
+
+
+def test_update(driver):
+    """A rebuilt page with one file changed: the reload that finds it plays the old build whole
+    and keeps the new one whole beside it; the next visit plays the new one, and only it is kept."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE + WORKER_PROBE)
+    site = Site()
+    visit(driver, site.url, ('activated',))
+    old = site.files()
+    marker = '<meta name="build" content="new">'
+    site.rebuild('index.html', lambda html: html.replace('<head>', '<head>' + marker))
+    new = site.files()
+    assert [name for name in new if new[name] != old[name]] == ['index.html']
+
+    is_new = "return !!document.querySelector('meta[name=build]')"
+    driver.refresh()
+    two = 'caches.keys().then((names) => arguments[0](names.length === 2))'
+    poll(60, lambda: driver.execute_async_script(two), 'the new build kept beside the old one')
+    assert not driver.execute_script(is_new), 'the new page came before its build was kept'
+    assert sorted(kept(driver).values(), key=lambda files: files == new) == [old, new], \
+        'a build kept files of another'
+    driver.get('about:blank')  # no tab plays the old build any more
+    poll(30, lambda: visit(driver, site.url) or driver.execute_script(is_new),
+         'the next visit plays the new build')
+    poll(10, lambda: list(kept(driver).values()) == [new], 'the old build is no longer kept')
 
 
 if __name__ == '__main__':
