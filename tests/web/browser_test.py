@@ -393,12 +393,13 @@ WORKER_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '
 
 
 class Site:
-    """A copy of the fixture page served from a thread, whose files can be made to fail (HTTP
-    500) or be rebuilt, and whose server can go away."""
+    """A copy of the fixture page served from a thread, in a folder of a folder as a host may put
+    it, whose files can be made to fail (HTTP 500) or be rebuilt, and whose server can go away."""
 
     def __init__(self):
+        root = os.path.join(WORK.name, 'site')
         self.folder = shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
-                                      os.path.join(WORK.name, 'site'))
+                                      os.path.join(root, 'games', 'eggquest'))
         self.failing = set()
         failing = self.failing
 
@@ -409,9 +410,9 @@ class Site:
                     return None
                 return super().send_head()
         self.server = http.server.ThreadingHTTPServer(
-            ('127.0.0.1', 0), functools.partial(Handler, directory=self.folder))
+            ('127.0.0.1', 0), functools.partial(Handler, directory=root))
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/'
+        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/games/eggquest/'
 
     def files(self):
         """The page's files as its service worker lists them, with their SHA-256."""
