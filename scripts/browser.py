@@ -156,12 +156,16 @@ class BiDi:
         asyncio.run_coroutine_threadsafe(self._read(), self._loop)
 
     async def _read(self):
-        async for text in self._socket:
-            message = json.loads(text)
-            if message.get('id') in self._answers:
-                self._answers.pop(message['id']).set_result(message)
-            elif message.get('type') == 'event':
-                self.events.append(message)
+        try:
+            async for text in self._socket:
+                message = json.loads(text)
+                if message.get('id') in self._answers:
+                    self._answers.pop(message['id']).set_result(message)
+                elif message.get('type') == 'event':
+                    self.events.append(message)
+        finally:  # the browser gone: no command waits for an answer that cannot come
+            for answer in self._answers.values():
+                answer.set_exception(AssertionError('the browser closed the connection'))
 
     async def _send(self, method, params):
         self._sent += 1
@@ -236,11 +240,11 @@ class FirefoxPage:
                 if event['method'] == 'log.entryAdded' and event['params']['level'] in levels]
 
 
-# Firefox as a test browser: no first-run pages, no updates or reports, WebGL in software too.
+# Firefox as a test browser: no first-run pages, no updates or reports, and WebGL even should a
+# release's blocklist refuse Mesa's software OpenGL.
 FIREFOX_PREFS = {'browser.shell.checkDefaultBrowser': False, 'app.update.disabledForTesting': True,
                  'datareporting.policy.dataSubmissionEnabled': False,
-                 'browser.aboutwelcome.enabled': False, 'webgl.force-enabled': True,
-                 'focusmanager.testmode': True}
+                 'browser.aboutwelcome.enabled': False, 'webgl.force-enabled': True}
 
 
 @contextlib.contextmanager

@@ -55,6 +55,6 @@ self.addEventListener('fetch', (event) => {
   const name = url.pathname.slice(folder.length) || 'index.html';
   if (!(name in FILES)) return;
   // A cache cleared meanwhile leaves the network, as the page had before it was kept.
-  event.respondWith(caches.open(CACHE).then((cache) => cache.match(name))
+  event.respondWith(caches.match(name, { cacheName: CACHE })
     .then((kept) => kept || fetch(event.request)));
 });
