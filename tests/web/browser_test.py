@@ -479,7 +479,8 @@ def test_offline(driver):
 
 def test_update(driver):
     """A rebuilt page with one file changed: the reload that finds it plays the old build whole
-    and keeps the new one whole beside it; the next visit plays the new one, and only it is kept."""
+    and keeps the new one whole beside it, a second tab opened meanwhile the old one too; the next
+    visit plays the new one, and only it is kept."""
     cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE + WORKER_PROBE)
     site = Site()
     visit(driver, site.url, ('activated',))
@@ -496,6 +497,11 @@ def test_update(driver):
     assert not driver.execute_script(is_new), 'the new page came before its build was kept'
     assert sorted(kept(driver).values(), key=lambda files: files == new) == [old, new], \
         'a build kept files of another'
+    driver.switch_to.new_window('tab')  # a second tab, while the first plays the old build
+    visit(driver, site.url)
+    assert not driver.execute_script(is_new), 'two tabs play two builds'
+    driver.close()
+    driver.switch_to.window(driver.window_handles[0])
     driver.get('about:blank')  # no tab plays the old build any more
     poll(30, lambda: visit(driver, site.url) or driver.execute_script(is_new),
          'the next visit plays the new build')
