@@ -265,8 +265,8 @@ def _firefox_process(profile):
     with open(os.path.join(profile, 'user.js'), 'w') as prefs:
         prefs.writelines(f'user_pref({json.dumps(name)}, {json.dumps(value)});\n'
                          for name, value in FIREFOX_PREFS.items())
-    process = subprocess.Popen(['firefox-esr', '--no-remote', '--new-instance', '--profile', profile,
-                                '--remote-debugging-port=0', 'about:blank'],
+    process = subprocess.Popen(['firefox-esr', '--no-remote', '--new-instance', '--profile',
+                                profile, '--remote-debugging-port=0', 'about:blank'],
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     try:
         address = next((found[1] for line in process.stderr if (found := re.search(

@@ -1,6 +1,6 @@
-"""The game's page with the fixture pictures in headless Chromium, WebKit and Firefox: browser_test.py CASE,
-one of page, touch, pad, pace, sound, webkit, firefox, and of the offline copy install, offline,
-update. Stepped frames must be the desktop replay's."""
+"""The game's page with the fixture pictures in headless Chromium, WebKit and Firefox:
+browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, and of the offline
+copy install, offline, update. Stepped frames must be the desktop replay's."""
 import base64
 import functools
 import http.server
@@ -382,7 +382,8 @@ CACHES = """
       kept[name] = {};
       for (const request of await cache.keys()) {
         const bytes = await (await cache.match(request)).arrayBuffer();
-        kept[name][request.url.split('/').pop()] = hex(await crypto.subtle.digest('SHA-256', bytes));
+        const file = request.url.split('/').pop();
+        kept[name][file] = hex(await crypto.subtle.digest('SHA-256', bytes));
       }
     }
     return kept;
