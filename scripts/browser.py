@@ -1,14 +1,16 @@
 """Browsers for the scripts that drive the web page (the browser tests, the web benchmark and
-docs-images): a folder served over HTTP, Debian's headless Chromium through chromedriver, and
-WebKit's MiniBrowser through WebKitWebDriver. Run with Debian's own Python, whose selenium is
-Debian's."""
+docs-images): a folder served over HTTP, Debian's headless Chromium through chromedriver,
+WebKit's MiniBrowser through WebKitWebDriver, and Firefox ESR through WebDriver BiDi. Run with
+Debian's own Python, whose selenium and websockets are Debian's."""
 import contextlib
 import functools
 import http.server
 import json
+import os
 import re
 import socket
 import subprocess
+import tempfile
 import threading
 import time
 import urllib.request
@@ -131,3 +133,151 @@ def webkit():
             yield driver
         finally:
             driver.quit()
+
+
+class BiDi:
+    """A WebDriver BiDi connection: commands answered in turn, events kept in order. The socket
+    runs on an event loop of its own, so that callers stay plain functions."""
+
+    def __init__(self, url):
+        import asyncio
+        import websockets  # only where Firefox is driven
+        self._loop = asyncio.new_event_loop()
+        threading.Thread(target=self._loop.run_forever, daemon=True).start()
+        self._run = lambda coroutine, timeout=None: asyncio.run_coroutine_threadsafe(
+            coroutine, self._loop).result(timeout)
+
+        async def connect():  # the API that websockets 10 (Debian 12) and later versions share
+            return await websockets.connect(url, max_size=None, ping_interval=None)
+        self._socket = self._run(connect(), 30)
+        self._answers = {}
+        self._sent = 0
+        self.events = []
+        asyncio.run_coroutine_threadsafe(self._read(), self._loop)
+
+    async def _read(self):
+        try:
+            async for text in self._socket:
+                message = json.loads(text)
+                if message.get('id') in self._answers:
+                    self._answers.pop(message['id']).set_result(message)
+                elif message.get('type') == 'event':
+                    self.events.append(message)
+        finally:  # the browser gone: no command waits for an answer that cannot come
+            for answer in self._answers.values():
+                answer.set_exception(AssertionError('the browser closed the connection'))
+
+    async def _send(self, method, params):
+        self._sent += 1
+        answer = self._answers[self._sent] = self._loop.create_future()
+        await self._socket.send(json.dumps({'id': self._sent, 'method': method, 'params': params}))
+        return await answer
+
+    def command(self, method, timeout=180, **params):
+        message = self._run(self._send(method, params), timeout)
+        assert message['type'] == 'success', f"{method}: {message.get('message', message)}"
+        return message['result']
+
+    def close(self):
+        self._run(self._socket.close(), 10)
+        self._loop.call_soon_threadsafe(self._loop.stop)
+
+
+class FirefoxPage:
+    """Firefox's tab through WebDriver BiDi, with the calls of a selenium driver that the page
+    test makes: scripts, the title, loading a page, and key actions (ActionChains)."""
+
+    def __init__(self, bidi):
+        self.bidi = bidi
+        self.context = bidi.command('browsingContext.getTree')['contexts'][0]['context']
+        bidi.command('session.subscribe', events=['log.entryAdded'])
+
+    def _call(self, body, args, wait):
+        # Arguments and result as JSON, which every BiDi version passes as one string.
+        function = (f'async (argsJson) => {{ const args = JSON.parse(argsJson); '
+                    f'const result = await new Promise((resolve) => {{ '
+                    f'const value = (function () {{ {body} }}).apply(null, {wait} ? '
+                    f'args.concat([resolve]) : args); if (!{wait}) resolve(value); }}); '
+                    f'return JSON.stringify(result === undefined ? null : result); }}')
+        answer = self.bidi.command('script.callFunction', functionDeclaration=function,
+                                   awaitPromise=True, target={'context': self.context},
+                                   arguments=[{'type': 'string', 'value': json.dumps(args)}])
+        assert answer['type'] == 'success', answer['exceptionDetails']['text']
+        return json.loads(answer['result']['value'])
+
+    def execute_script(self, body, *args):
+        return self._call(body, list(args), 'false')
+
+    def execute_async_script(self, body, *args):
+        return self._call(body, list(args), 'true')
+
+    def set_script_timeout(self, seconds):
+        pass  # each command waits up to BiDi.command's timeout
+
+    @property
+    def title(self):
+        return self.execute_script('return document.title')
+
+    def add_script_before_page(self, source):
+        self.bidi.command('script.addPreloadScript', functionDeclaration=f'() => {{ {source} }}')
+
+    def get(self, url):
+        self.bidi.command('browsingContext.navigate', context=self.context, url=url,
+                          wait='complete')
+
+    def execute(self, command, params):  # ActionChains' one command: W3C actions
+        assert command == 'actions', command
+        self.bidi.command('input.performActions', context=self.context, actions=params['actions'])
+
+    def click(self, x, y):
+        self.bidi.command('input.performActions', context=self.context, actions=[
+            {'type': 'pointer', 'id': 'mouse', 'actions': [
+                {'type': 'pointerMove', 'x': round(x), 'y': round(y)},
+                {'type': 'pointerDown', 'button': 0}, {'type': 'pointerUp', 'button': 0}]}])
+
+    def console(self, levels=('warn', 'error')):
+        return [event['params']['text'] for event in self.bidi.events
+                if event['method'] == 'log.entryAdded' and event['params']['level'] in levels]
+
+
+# Firefox as a test browser: no first-run pages, no updates or reports, and WebGL even should a
+# release's blocklist refuse Mesa's software OpenGL.
+FIREFOX_PREFS = {'browser.shell.checkDefaultBrowser': False, 'app.update.disabledForTesting': True,
+                 'datareporting.policy.dataSubmissionEnabled': False,
+                 'browser.aboutwelcome.enabled': False, 'webgl.force-enabled': True}
+
+
+@contextlib.contextmanager
+def firefox():
+    """Debian's Firefox ESR through WebDriver BiDi, which it speaks itself (Debian has no
+    geckodriver), with a fresh profile, on the X display of DISPLAY: headless, it would offer no
+    WebGL without a GPU."""
+    with tempfile.TemporaryDirectory() as profile, _firefox_process(profile) as bidi:
+        bidi.command('session.new', capabilities={})
+        try:
+            yield FirefoxPage(bidi)
+        finally:
+            bidi.command('session.end', timeout=10)
+
+
+@contextlib.contextmanager
+def _firefox_process(profile):
+    with open(os.path.join(profile, 'user.js'), 'w') as prefs:
+        prefs.writelines(f'user_pref({json.dumps(name)}, {json.dumps(value)});\n'
+                         for name, value in FIREFOX_PREFS.items())
+    process = subprocess.Popen(['firefox-esr', '--no-remote', '--new-instance', '--profile',
+                                profile, '--remote-debugging-port=0', 'about:blank'],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    try:
+        address = next((found[1] for line in process.stderr if (found := re.search(
+            r'WebDriver BiDi listening on (ws://\S+)', line))), None)
+        assert address, 'Firefox did not start its WebDriver BiDi server'
+        threading.Thread(target=process.stderr.read, daemon=True).start()  # never blocks it
+        bidi = BiDi(address + '/session')
+        try:
+            yield bidi
+        finally:
+            bidi.close()
+    finally:
+        process.terminate()
+        process.wait()

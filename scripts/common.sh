@@ -92,10 +92,12 @@ WAYLAND_TEST_PACKAGES=(weston "$(weston_dev_package)")
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
 PACKAGING_PACKAGES=(lintian appstream)
-# The browser build, and the tests and benchmarks that run it in a browser: Chromium, and WebKit's
-# MiniBrowser through its WebDriver.
+# The browser build, and the tests and benchmarks that run it in a browser: Chromium, WebKit's
+# MiniBrowser through its WebDriver, and Firefox through the WebDriver BiDi it speaks itself, over
+# a WebSocket.
 WEB_PACKAGES=(emscripten)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)")
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)" firefox-esr
+                   python3-websockets)
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {
@@ -118,15 +120,16 @@ build() {
 }
 
 WEB_BUILD="$ROOT/build-web"
-# configure_web [CMAKE_ARGS...]: configures the browser build in build-web/, with the images the
-# desktop build's image maker draws (it cannot run under Emscripten).
+# configure_web [CMAKE_ARGS...]: configures the browser build in build-web/, with the images and
+# icons the desktop build's tools draw (they cannot run under Emscripten).
 configure_web() {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD" -j "$(nproc)" --target images
+  cmake --build "$BUILD" -j "$(nproc)" --target images web_icons
   # Emscripten's post-link step needs Debian's acorn, which only Debian's node finds by itself.
   export NODE_PATH=/usr/share/nodejs
   emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release \
-    -DEGGQUEST_IMAGES_DIR="$BUILD/game" "$@" >/dev/null
+    -DEGGQUEST_IMAGES_DIR="$BUILD/game" -DEGGQUEST_ICONS_DIR="$BUILD/packaging/web-icons" "$@" \
+    >/dev/null
 }
 
 # under_x COMMAND...: runs COMMAND with a private X server of its own. A 24-bit screen, so

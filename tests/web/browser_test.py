@@ -1,6 +1,9 @@
-"""The game's page with the fixture pictures in headless Chromium and WebKit: browser_test.py CASE,
-one of page, touch, pad, pace, sound, webkit. Stepped frames must be the desktop replay's."""
+"""The game's page with the fixture pictures in headless Chromium, WebKit and Firefox:
+browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, and of the offline
+copy install, offline, update. Stepped frames must be the desktop replay's."""
 import base64
+import functools
+import http.server
 import os
 import pathlib
 import re
@@ -8,12 +11,14 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
-from browser import KNOWN_CONSOLE, cdp, chromium, poll, serve, unknown_console, webkit  # noqa: E402
+from browser import (KNOWN_CONSOLE, QuietHandler, cdp, chromium, firefox, poll,  # noqa: E402
+                     serve, unknown_console, webkit)
 
 # Before the page's scripts. The game clears the picture once a frame: counting WebGL's clears
 # counts its frames. The key events on document are what the game gets.
@@ -145,13 +150,14 @@ def rect(driver, selector):  # left, top, right, bottom, and the centre's x and 
         (r.left + r.right) / 2, (r.top + r.bottom) / 2];""", selector)
 
 
-def test_page(driver, load=open_page):
-    """The caption, no touch controls, Escape's end page, "Play again" by Enter (it has the focus),
-    whose game walks and jumps as the desktop's does, and the arrows kept from the page."""
+def test_page(driver, load=open_page, play_again=None):
+    """The caption, no touch controls, Escape's end page, "Play again" by Enter (it has the focus)
+    unless play_again is another way, whose game walks and jumps as the desktop's does, and the
+    arrows kept from the page."""
     load(driver)
     assert driver.execute_script("return [...document.querySelectorAll('[data-key]')]"
                                  ".every((control) => !control.offsetWidth)"), 'controls shown'
-    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play_again_paused(driver, play_again or key(driver, Keys.ENTER, 'send_keys'))
     play(driver, {10: key(driver, Keys.ARROW_DOWN, 'send_keys'), 20: key(driver, Keys.ARROW_RIGHT),
                   30: key(driver, Keys.ARROW_UP), 32: key(driver, Keys.ARROW_UP, 'key_up'),
                   40: key(driver, Keys.ARROW_RIGHT, 'key_up')}, 50, '20-39 Right\n30-31 Up')
@@ -282,6 +288,17 @@ def test_webkit(driver):
     test_page(driver, lambda driver: driver.get(serve(WORK.name) + 'page/'))
 
 
+def test_firefox(driver):
+    """The page test in Firefox, through WebDriver BiDi. A window of Xvfb's, which has no window
+    manager, never has the focus, and Firefox then lets no key press a button: "Play again" by
+    the mouse."""
+    def load(driver):
+        for script in PROBE, ERRORS:
+            driver.add_script_before_page(script)
+        driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/')
+    test_page(driver, load, lambda: driver.click(*rect(driver, '#play-again')[4:]))
+
+
 def probe(driver, what):
     return driver.execute_script('return window.probe.' + what)
 
@@ -340,14 +357,168 @@ def test_sound(driver):
     poll(10, lambda: probe(driver, 'contexts.length') == 1, 'unmuting starts the audio')
 
 
+# Each state the page's service worker reaches, in window.workerStates, and each cache's files
+# with their SHA-256, by arguments[0]().
+WORKER_PROBE = """
+  window.workerStates = [];
+  const register = window.ServiceWorkerContainer?.prototype.register;  // not on about:blank
+  if (register) {
+    ServiceWorkerContainer.prototype.register = function (...args) {
+      return register.apply(this, args).then((registration) => {
+        const worker = registration.installing;
+        worker.addEventListener('statechange', () => workerStates.push(worker.state));
+        return registration;
+      });
+    };
+  }
+"""
+CACHES = """
+  const hex = (buffer) => [...new Uint8Array(buffer)].map((b) => b.toString(16).padStart(2, '0'))
+    .join('');
+  (async () => {
+    const kept = {};
+    for (const name of await caches.keys()) {
+      const cache = await caches.open(name);
+      kept[name] = {};
+      for (const request of await cache.keys()) {
+        const bytes = await (await cache.match(request)).arrayBuffer();
+        const file = request.url.split('/').pop();
+        kept[name][file] = hex(await crypto.subtle.digest('SHA-256', bytes));
+      }
+    }
+    return kept;
+  })().then(arguments[0]);
+"""
+WORKER_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'web',
+                             'service_worker.cmake')
+
+
+class Site:
+    """A copy of the fixture page served from a thread, in a folder of a folder as a host may put
+    it, whose files can be made to fail (HTTP 500) or be rebuilt, and whose server can go away."""
+
+    def __init__(self):
+        root = os.path.join(WORK.name, 'site')
+        self.folder = shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
+                                      os.path.join(root, 'games', 'eggquest'))
+        self.failing = set()
+        failing = self.failing
+
+        class Handler(QuietHandler):
+            def send_head(self):
+                if self.path.split('?')[0].split('/')[-1] in failing:
+                    self.send_error(500)
+                    return None
+                return super().send_head()
+        self.server = http.server.ThreadingHTTPServer(
+            ('127.0.0.1', 0), functools.partial(Handler, directory=root))
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        self.url = f'http://127.0.0.1:{self.server.server_address[1]}/games/eggquest/'
+
+    def files(self):
+        """The page's files as its service worker lists them, with their SHA-256."""
+        worker = pathlib.Path(self.folder, 'sw.js').read_text()
+        return dict(re.findall(r'"([^"]+)": "([0-9a-f]{64})"', worker))
+
+    def rebuild(self, name, change):
+        """name's text changed by change, and the service worker written again, as a build does."""
+        path = pathlib.Path(self.folder, name)
+        path.write_text(change(path.read_text()))
+        subprocess.run(['cmake', f'-DFOLDER={self.folder}', f"-DFILES={';'.join(self.files())}",
+                        '-P', WORKER_SCRIPT], check=True)
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def visit(driver, url, states=()):
+    """Loads the page and waits for its game to run, then for its service worker to end in one of
+    states (installed, activated or redundant), if given."""
+    driver.get(url)
+    poll(30, lambda: driver.title.startswith('OpenGL Demo - '), 'the game running')
+    if states:
+        return poll(30, lambda: (s := driver.execute_script('return workerStates')) and
+                    s[-1] in states and s[-1], 'the service worker settles')
+
+
+def kept(driver):
+    return driver.execute_async_script(CACHES)
+
+
+def test_install(driver):
+    """Chromium finds the page installable: its manifest, icons and service worker."""
+    open_page(driver, WORKER_PROBE)
+    poll(30, lambda: driver.execute_script('return workerStates').count('activated'),
+         'the service worker activated')
+    errors = cdp(driver, 'Page.getInstallabilityErrors')['installabilityErrors']
+    assert not errors, f'not installable: {errors}'
+    assert not cdp(driver, 'Page.getAppManifest')['errors'], 'the manifest has errors'
+
+
+def test_offline(driver):
+    """A file that fails keeps nothing; the next visit keeps the page whole; then, with no network
+    at all, the page starts again and the keys walk as on the desktop."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE + WORKER_PROBE)
+    site = Site()
+    site.failing.add('icon-512.png')
+    assert visit(driver, site.url, ('activated', 'redundant')) == 'redundant', \
+        'a worker that could not fetch a file took over'
+    assert not kept(driver), f'a failed visit kept {kept(driver)}'
+    site.failing.clear()
+    visit(driver, site.url, ('activated', 'redundant'))
+    assert list(kept(driver).values()) == [site.files()], "the cache is not the page's files"
+
+    site.stop()
+    cdp(driver, 'Network.emulateNetworkConditions', offline=True, latency=0, downloadThroughput=-1,
+        uploadThroughput=-1)
+    driver.refresh()
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {10: key(driver, Keys.ARROW_RIGHT), 30: key(driver, Keys.ARROW_RIGHT, 'key_up')},
+         40, '10-29 Right')
+
+
+def test_update(driver):
+    """A rebuilt page with one file changed: the reload that finds it plays the old build whole
+    and keeps the new one whole beside it, a second tab opened meanwhile the old one too; the next
+    visit plays the new one, and only it is kept."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE + WORKER_PROBE)
+    site = Site()
+    visit(driver, site.url, ('activated',))
+    old = site.files()
+    marker = '<meta name="build" content="new">'
+    site.rebuild('index.html', lambda html: html.replace('<head>', '<head>' + marker))
+    new = site.files()
+    assert [name for name in new if new[name] != old[name]] == ['index.html']
+
+    is_new = "return !!document.querySelector('meta[name=build]')"
+    driver.refresh()
+    two = 'caches.keys().then((names) => arguments[0](names.length === 2))'
+    poll(60, lambda: driver.execute_async_script(two), 'the new build kept beside the old one')
+    assert not driver.execute_script(is_new), 'the new page came before its build was kept'
+    assert sorted(kept(driver).values(), key=lambda files: files == new) == [old, new], \
+        'a build kept files of another'
+    driver.switch_to.new_window('tab')  # a second tab, while the first plays the old build
+    visit(driver, site.url)
+    assert not driver.execute_script(is_new), 'two tabs play two builds'
+    driver.close()
+    driver.switch_to.window(driver.window_handles[0])
+    driver.get('about:blank')  # no tab plays the old build any more
+    poll(30, lambda: visit(driver, site.url) or driver.execute_script(is_new),
+         'the next visit plays the new build')
+    poll(10, lambda: list(kept(driver).values()) == [new], 'the old build is no longer kept')
+
+
 if __name__ == '__main__':
     case = sys.argv[1]
     try:
-        with webkit() if case == 'webkit' else chromium('--window-size=1000,860') as driver:
+        browser = {'webkit': webkit, 'firefox': firefox}.get(
+            case, lambda: chromium('--window-size=1000,860'))
+        with browser() as driver:
             driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
             globals()['test_' + case](driver)
             said = (driver.execute_script('return window.errors') if case == 'webkit' else
-                    unknown_console(driver))
+                    driver.console() if case == 'firefox' else unknown_console(driver))
             said = [line for line in said if not any(known in line for known in KNOWN_CONSOLE)]
             assert not said, 'the console has: ' + '\n  '.join(said)
     except AssertionError as failure:
