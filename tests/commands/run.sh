@@ -55,9 +55,8 @@ while IFS= read -r command; do
     run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
   "scripts/play --mute") played --mute 800x600 scripts/play --mute ;;  # with a display
   "eggquest --mute") played --mute 800x600 "${LAUNCH[@]}" "$INSTALLED" --mute ;;
-  "eggquest --help")  # lists the options without a display
-    [ -x "$INSTALLED" ] || cmake --install build --prefix "$WORK/local" >/dev/null
-    run env -u DISPLAY -u WAYLAND_DISPLAY "$INSTALLED" --help >/dev/null ;;
+  "build/game/eggquest --help")  # lists the options without a display
+    run env -u DISPLAY -u WAYLAND_DISPLAY build/game/eggquest --help >/dev/null ;;
   "scripts/web")  # it builds first, then serves the page until stopped
     say "== scripts/web"
     scripts/web >"$WORK/web.log" 2>&1 & server=$!
