@@ -25,7 +25,8 @@ int main(int argc, char* argv[]) {
       SDL_JoystickOpen(0);
     }
     milliseconds.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   std::nth_element(milliseconds.begin(), milliseconds.begin() + runs / 2, milliseconds.end());
   std::printf("%.2f\n", milliseconds[runs / 2]);

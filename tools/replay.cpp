@@ -25,8 +25,8 @@
 
 #include "app/frame.h"
 #include "app/shell.h"
-#include "sound/sound.h"
 #include "key_script.h"
+#include "sound/sound.h"
 #include "world/world.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "app/shell.h"
-#include "sound/sound.h"
 #include "render/render.h"
+#include "sound/sound.h"
 #include "texture/tile_set.h"
 #include "world/world.h"
 

@@ -5,7 +5,6 @@
 
 #include "app/frame_rate.h"  // the caption's counters, part of the shell
 
-
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 
