@@ -310,7 +310,8 @@ gamepad) # A pad walks, jumps and ends the game as the keys do, merged with the 
 fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --fullscreen starts so:
   # the picture at 4:3 between black bars, which scaled back is the windowed picture. On a wide
   # screen of the case's own, with a window manager: a bare X server grants no fullscreen.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" 2>/dev/null &
+  # No reset when the last client leaves: a game connecting just then would find no display.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
   OTHERS+=($!)
   poll 10 test -s "$WORK/display" || fail "no X server for the wide screen"
   export DISPLAY=:$(cat "$WORK/display")
