@@ -76,8 +76,8 @@ webkit_driver_package() {
 
 # The game alone; libsdl-mixer1.2-dev plays the sound effects, libxpm-dev reads the pictures in
 # art/, libgl1-mesa-dri is software OpenGL for machines without a GPU.
-GAME_PACKAGES=(cmake make g++ "$(sdl_dev_package)" libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev
-               libxpm-dev libgl1-mesa-dri)
+GAME_PACKAGES=(cmake make g++ @sdl-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libxpm-dev
+               libgl1-mesa-dri)
 # The replay tool's PNG and GIF files and the desktop icons.
 REPLAY_PACKAGES=(pkg-config libmagick++-dev)
 # The tests of the real game under a private X server. With EGL, SDL can open an invisible
@@ -87,7 +87,7 @@ TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xauth xdotool imagemagick x11-utils 
                dpkg-dev valgrind libegl1 libegl-mesa0 openbox)
 # The tests of the real game under Wayland: weston's headless compositor, and its headers for the
 # tests' keyboard, a module of weston's.
-WAYLAND_TEST_PACKAGES=(weston "$(weston_dev_package)")
+WAYLAND_TEST_PACKAGES=(weston @weston-dev)
 # Fuzzing and the sanitizer run: the clang runtime that matches the release's clang.
 FUZZ_PACKAGES=(clang libclang-rt-dev)
 # The Debian package's checkers: lintian, and appstreamcli for the software-centre metadata.
@@ -96,13 +96,25 @@ PACKAGING_PACKAGES=(lintian appstream)
 # MiniBrowser through its WebDriver, and Firefox through the WebDriver BiDi it speaks itself, over
 # a WebSocket.
 WEB_PACKAGES=(emscripten)
-WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium "$(webkit_driver_package)" firefox-esr
+WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium @webkit-driver firefox-esr
                    python3-websockets)
+
+# The lists above name the packages whose names differ between releases by @: the package lists
+# are asked which name the release has only when something is to be installed.
+release_package() {
+  case "$1" in
+    @sdl-dev) sdl_dev_package ;;
+    @weston-dev) weston_dev_package ;;
+    @webkit-driver) webkit_driver_package ;;
+    *) echo "$1" ;;
+  esac
+}
 
 # install_missing PACKAGE...: installs, with apt-get, those of the packages that are not installed.
 install_missing() {
   local missing=() package
   for package in "$@"; do
+    package=$(release_package "$package")
     installed "$package" || missing+=("$package")
   done
   [ ${#missing[@]} -gt 0 ] || return 0

@@ -4,19 +4,9 @@
 # itself runs in full in CI's fresh systems. A README command this file does not know fails it:
 # each new one needs its cheap form here.
 . "$(dirname "$0")/../../scripts/common.sh"
+. "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
-WORK=$(mktemp -d)
-server=""
-trap '[ -z "$server" ] || kill "$server" 2>/dev/null; rm -rf "$WORK"' EXIT
 ran=" scripts/test "  # in CI's fresh systems
-
-fail() { say "FAIL: $*"; exit 1; }
-# poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
-poll() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do [ "$SECONDS" -lt "$deadline" ] && sleep 0.2 || return 1; done
-}
 run() { say "== $*"; "$@" || fail "'$*' failed with status $?"; ran+=" $1 "; }
 
 # played EXPECTED SIZE COMMAND...: COMMAND, run as a player would under a private X server, opens
@@ -60,10 +50,11 @@ while IFS= read -r command; do
   "scripts/web")  # it builds first, then serves the page until stopped
     say "== scripts/web"
     scripts/web >"$WORK/web.log" 2>&1 & server=$!
+    ENDED_AT_EXIT+=("$server")
     poll 300 /usr/bin/python3 -c 'import urllib.request as r
 assert b"<title>eggquest</title>" in r.urlopen("http://127.0.0.1:8000/").read()' 2>/dev/null ||
       fail "scripts/web served no page: $(tail -n 5 "$WORK/web.log")"
-    kill "$server"; server=""; ran+=" scripts/web " ;;
+    kill "$server"; ran+=" scripts/web " ;;
   "scripts/web --build-only") run scripts/web --build-only ;;
   "scripts/test") ;;
   "scripts/test --quick") run scripts/test --quick -R '^Rules' ;;

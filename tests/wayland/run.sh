@@ -2,17 +2,7 @@
 # The real game and its replay tool under a Wayland compositor, with no X server at all:
 # run.sh CASE. Each case starts its own weston (headless, so it needs no screen) with a keyboard
 # of the tests' own (WESTON_ESCAPE, tests/support/weston_escape.c), and asks SDL for Wayland.
-set -u
-WORK=$(mktemp -d)
-trap 'kill ${GAME_PID:-} ${WESTON_PID:-} 2>/dev/null; rm -rf "$WORK"' EXIT
-
-fail() { echo "FAIL: $*"; head -n 60 "$WORK/stderr" 2>/dev/null; exit 1; }
-# poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
-poll() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do [ "$SECONDS" -lt "$deadline" ] && sleep 0.05 || return 1; done
-}
+. "$(dirname "$0")/../lib.sh"
 
 # What the libraries print about the test compositor, each allowed only as this exact line; the
 # game's own standard error stays empty.
@@ -57,6 +47,7 @@ fi
 weston "${backend[@]}" --no-config --socket="$WAYLAND_DISPLAY" --idle-time=0 \
   --modules="$WESTON_ESCAPE" --log="$WORK/weston.log" >/dev/null 2>&1 &
 WESTON_PID=$!
+ENDED_AT_EXIT+=("$WESTON_PID")
 compositor_up() {
   kill -0 "$WESTON_PID" 2>/dev/null || fail "weston did not start: $(tail -n 20 "$WORK/weston.log")"
   [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && grep -q "weston_escape: the keyboard is ready" \
@@ -69,12 +60,8 @@ playthrough) # Both levels by frame count, as under X: every position, and level
   cd "$GAME_DIR" && "$REPLAY" "$PLAYTHROUGH" --trace "$WORK/trace" --png "60:$WORK/60.png" \
     >"$WORK/stdout" 2>"$WORK/stderr" || fail "the replay ended with $?"
   quiet || fail "the replay wrote to standard error"
-  [ "$(cat "$WORK/stdout")" = $'level 2 drawn from frame 121\nthe game ended in frame 245' ] ||
-    fail "the levels came at other frames: $(cat "$WORK/stdout")"
-  diff "$GOLDEN/playthrough.trace" "$WORK/trace" >"$WORK/stderr" || fail "the positions differ"
-  # ImageMagick 6 prints the count of differing pixels, 7 adds the share in brackets: "0 (0)".
-  [[ $(compare -metric AE -fuzz 3% "$WORK/60.png" "$GOLDEN/art-60.png" null: 2>&1) =~ \
-    ^0( \(0\))?$ ]] || fail "level 1 looks different"
+  played_through "$WORK/trace"
+  looks_like "$WORK/60.png" art-60.png || fail "level 1 looks different"
   ;;
 escape) # The game in its window, its rate in the title; Escape from the keyboard ends it.
   (cd "$GAME_DIR" && exec "$EGGQUEST" >"$WORK/stdout" 2>"$WORK/stderr") &
