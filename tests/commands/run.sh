@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Every command the README gives, and every script in scripts/, run once in a cheap form (a
-# temporary folder, a short fuzzing run, one test), so that a broken one fails CI. scripts/test
-# itself runs in full in CI's fresh systems. A README command this file does not know fails it:
-# each new one needs its cheap form here.
+# Every command that the README and docs/DEVELOPMENT.md give, and every script in scripts/, run
+# once in a cheap form (a temporary folder, a short fuzzing run, one test), so that a broken one
+# fails CI. scripts/test itself runs in full in CI's fresh systems. A command this file does not
+# know fails it: each new one needs its cheap form here.
 . "$(dirname "$0")/../../scripts/common.sh"
 . "$(dirname "$0")/../lib.sh"
 cd "$ROOT"
@@ -34,8 +34,9 @@ played() {
 # how to install it, so the first command that plays installs it.
 LAUNCH=(env -C / -u SDL12COMPAT_SYNC_TO_VBLANK) INSTALLED=$WORK/local/bin/eggquest
 
+# The commands of the README and of the contributors' notes.
 readme_commands() {
-  awk '/^ *```sh$/ { on = 1; next } /^ *```/ { on = 0 } on' README.md |
+  awk '/^ *```sh$/ { on = 1; next } /^ *```/ { on = 0 } on' README.md docs/DEVELOPMENT.md |
     sed -e 's/[[:space:]]#.*//' -e 's/^[[:space:]]*//' -e 's/[[:space:]]*$//' | grep -v '^$'
 }
 
