@@ -99,7 +99,7 @@ with_fake_hardware() {
   PRELOAD=(env "LD_PRELOAD=$FAKE_HARDWARE${GAME_PRELOAD:+:$GAME_PRELOAD}" FAKE_SWAP_LOG="$WORK/swaps"
            FAKE_PAD="$WORK/pad" SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS=1 "$@")
 }
-swaps() { wc -l <"$WORK/swaps" 2>/dev/null || echo 0; }
+swaps() { wc -l 2>/dev/null <"$WORK/swaps" || echo 0; }
 # wait_frames N: until the game has swapped N more frames.
 wait_frames() {
   local until=$(($(swaps) + $1))
