@@ -24,7 +24,8 @@ window_up() { WINDOW=$(xdotool search --onlyvisible --pid "$GAME_PID") && [ "$WI
 rate_shown() { xdotool getwindowname "$WINDOW" | grep -Eq '^OpenGL Demo - [0-9]+\.[0-9]{2} $'; }
 # There is no window manager to give the game the keyboard.
 wait_until_playing() {
-  poll 20 window_up || fail "the game's window did not appear"
+  poll 20 window_up || fail "the game's window did not appear ($(xdotool search --name \
+    '^OpenGL Demo' 2>/dev/null | wc -l) windows of the game's name, none visible of its process)"
   poll 20 rate_shown || fail "the caption is '$(xdotool getwindowname "$WINDOW")'"
   xdotool windowfocus "$WINDOW" || fail "cannot focus the game's window"
 }
@@ -297,9 +298,10 @@ fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --ful
   ENDED_AT_EXIT+=($!)
   poll 10 test -s "$WORK/display" || fail "no X server for the wide screen"
   export DISPLAY=:$(cat "$WORK/display")
-  openbox --sm-disable >/dev/null 2>&1 &
+  # Ready once it runs its start-up command: a window mapped earlier may be left unmanaged.
+  openbox --sm-disable --startup "touch $WORK/managing" >/dev/null 2>&1 &
   ENDED_AT_EXIT+=($!)
-  poll 10 eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "no window manager"
+  poll 10 test -e "$WORK/managing" || fail "no window manager"
   size() { xwininfo -id "$WINDOW" | awk '/Width:/ { w = $2 } /Height:/ { print w "x" $2 }'; }
   # fills_screen: the picture is 4:3 across the screen's height, centred between black bars, and
   # looks like the windowed one once scaled back.
