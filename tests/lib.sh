@@ -6,7 +6,7 @@ set -u
 WORK=$(mktemp -d)
 GAME_PID=""
 ENDED_AT_EXIT=()  # what a case starts beside the game: a server, a compositor, a window manager
-trap 'kill $GAME_PID "${ENDED_AT_EXIT[@]}" 2>/dev/null; rm -rf "$WORK"' EXIT
+trap 'kill $GAME_PID "${ENDED_AT_EXIT[@]}" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 
 fail() { echo "FAIL: $*"; head -n 60 "$WORK/stderr" 2>/dev/null; exit 1; }
 # poll SECONDS COMMAND...: runs COMMAND until it succeeds; false once the deadline has passed.
