@@ -1,6 +1,6 @@
 // Replays the game under a key script, frame for frame, and can keep what it shows.
-//   replay SCRIPT [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute]
-//          [--sound-times FILE]
+//   replay SCRIPT [--levels FILE] [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N]
+//          [--mute] [--sound-times FILE]
 // Runs in the folder that holds the images and sounds, as the game does. The game's own frame runs
 // each frame, with the script's keys held instead of the keyboard's. Frames are counted, not
 // timed, so a script replays the same on every machine; --fps N only spaces them out in time, N a
@@ -8,8 +8,8 @@
 // sound device's clock while it is open). --sound-times writes, for each frame, how many seconds of
 // sound had been mixed when it ended: where in the device's output that frame's sounds begin.
 // Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
-// the script ran out first, 1 for a bad command line or script, and the game's own start-up
-// failures (1 and 2).
+// the script ran out first, 1 for a bad command line, script or level file, and the game's own
+// start-up failures (1 and 2).
 #include <GL/gl.h>
 #include <Magick++.h>
 #include <SDL.h>
@@ -27,6 +27,7 @@
 #include "app/shell.h"
 #include "key_script.h"
 #include "sound/sound.h"
+#include "world/levels.h"
 #include "world/world.h"
 
 namespace {
@@ -160,8 +161,8 @@ void waitForFrame() {
 
 int usage(const char* message) {
   std::fprintf(stderr,
-               "replay: %s\nusage: replay SCRIPT [--trace FILE] [--png FRAME:FILE]... "
-               "[--gif FILE] [--fps N] [--mute] [--sound-times FILE]\n",
+               "replay: %s\nusage: replay SCRIPT [--levels FILE] [--trace FILE] "
+               "[--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute] [--sound-times FILE]\n",
                message);
   return kExitUsage;
 }
@@ -176,7 +177,13 @@ int main(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--trace" && hasValue) {
+    if (arg == "--levels" && hasValue) {
+      std::string problem;
+      if (!loadLevelFile(argv[++i], playedLevels, problem)) {
+        std::fprintf(stderr, "replay: %s\n", problem.c_str());
+        return kExitUsage;
+      }
+    } else if (arg == "--trace" && hasValue) {
       tracePath = argv[++i];
     } else if (arg == "--gif" && hasValue) {
       gifPath = argv[++i];

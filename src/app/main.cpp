@@ -1,9 +1,11 @@
-// eggquest: guide the chicken to the egg in each of two levels. eggquest --help lists the options.
+// eggquest: guide the chicken to the egg in each of two levels, or of a player's own. eggquest
+// --help lists the options.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/frame.h"
 #include "app/gamepad.h"
@@ -11,16 +13,19 @@
 #include "app/pace.h"
 #include "app/shell.h"
 #include "sound/sound.h"
+#include "world/levels.h"
 
 namespace {
 
 constexpr int kExitNormal = 1;  // a normal end gives 1, which scripts that run the game expect
 constexpr int kExitHelp = 0;
 constexpr int kExitUnknownOption = 64;
+constexpr int kExitBadLevelFile = 65;
 
 constexpr char kUsage[] =
-    "usage: eggquest [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
+    "usage: eggquest [--levels FILE] [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
     "Guide the chicken to the egg in each of two levels.\n"
+    "  --levels FILE     play the levels of FILE instead (docs/LEVELS.md describes the format)\n"
     "  --fullscreen      start filling the screen (F11 or Alt+Enter switches)\n"
     "  --mute            play without sound; the sound device is not opened\n"
     "  --no-frame-limit  draw as many frames a second as the display allows, not 60; the game\n"
@@ -59,7 +64,18 @@ int main(int argc, char* argv[]) {
   bool muted = false;
   bool fullscreen = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--mute") == 0) {
+    if (std::strcmp(argv[i], "--levels") == 0) {
+      if (i + 1 == argc) {
+        std::fputs("eggquest: --levels needs a file (eggquest --help lists the options)\n", stderr);
+        return kExitUnknownOption;
+      }
+      // Read whole before any window opens: a refused file leaves nothing half-played.
+      std::string problem;
+      if (!loadLevelFile(argv[++i], playedLevels, problem)) {
+        std::fprintf(stderr, "eggquest: %s\n", problem.c_str());
+        return kExitBadLevelFile;
+      }
+    } else if (std::strcmp(argv[i], "--mute") == 0) {
       muted = true;
     } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
       fullscreen = true;

@@ -12,13 +12,14 @@ unsigned soundCues(const GameMoment& before, const GameMoment& after) {
   if (after.velocityY < 0 && after.velocityY < before.velocityY) {
     cues |= 1u << kJumpSound;
   }
-  if (before.level == 1 && after.level == 2) {
+  if (after.level > before.level) {
     cues |= 1u << kLevelSound;
   }
-  // The game ends at the second egg when the egg is the tile below the cell where the frame's
-  // step began; Escape and a closed window end it anywhere else.
-  if (!before.ended && after.ended && after.level == 2 &&
-      tileAt(2, cellIndex(before.y) + 1, cellIndex(before.x)) == kEggTile) {
+  // The game ends at the last level's egg when the egg is the tile below the cell where the
+  // frame's step began; Escape and a closed window end it anywhere else.
+  const int lastLevel = static_cast<int>(playedLevels.size());
+  if (!before.ended && after.ended && after.level == lastLevel &&
+      tileAt(lastLevel, cellIndex(before.y) + 1, cellIndex(before.x)) == kEggTile) {
     cues |= 1u << kGoalSound;
   }
   return cues;

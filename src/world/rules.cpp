@@ -43,22 +43,20 @@ void updatePhysics() {
   velocityY = static_cast<float>(double{velocityY} + kGravity);
   characterY = static_cast<float>(double{characterY} + velocityY);
 
-  // Only the tile just below the cell of the top-left corner counts: no walls, no ceilings.
-  if (currentLevel == 1) {
-    const int below = tileAt(1, row + 1, column);
+  // Only the tile just below the cell of the top-left corner counts: no walls, no ceilings. An
+  // egg leads on to the next level at once, where the same cell is looked at again.
+  for (;;) {
+    const int below = tileAt(currentLevel, row + 1, column);
     if (below == kSolidTile) {
       land();
     } else if (below == kEggTile) {
-      currentLevel = 2;
-    }
-  }
-  if (currentLevel == 2) {
-    const int below = tileAt(2, row + 1, column);
-    if (below == kSolidTile) {
-      land();
-    } else if (below == kEggTile) {
+      if (currentLevel < static_cast<int>(playedLevels.size())) {
+        ++currentLevel;
+        continue;
+      }
       quitRequested = 1;
     }
+    break;
   }
 }
 

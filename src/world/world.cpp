@@ -1,6 +1,8 @@
-// The tile set's names and files, the two level maps, and the one safe way to read them.
+// The tile set's names and files, the two built-in level maps, the levels being played, and the
+// one safe way to read them.
 #include <cmath>
 
+#include "world/levels.h"
 #include "world/world.h"
 
 const TileSetEntry tileSet[kTileCodes] = {
@@ -59,6 +61,25 @@ const std::int32_t level2Map[kMapSize][kMapSize] = {
 };
 // clang-format on
 
+namespace {
+
+Level levelFrom(const std::int32_t (&map)[kMapSize][kMapSize]) {
+  Level level{};
+  for (int row = 0; row < kMapSize; ++row) {
+    for (int column = 0; column < kMapSize; ++column) {
+      level[row][column] = map[row][column];
+    }
+  }
+  return level;
+}
+
+}  // namespace
+
+std::vector<Level> builtInLevels() {
+  return {levelFrom(level1Map), levelFrom(level2Map)};
+}
+
+std::vector<Level> playedLevels = builtInLevels();
 std::int32_t currentLevel = 1;
 float characterX = kStartX;
 float characterY = kStartY;
@@ -82,11 +103,8 @@ int tileAt(int level, int row, int column) {
   if (row < 0 || row >= kMapSize || column < 0 || column >= kMapSize) {
     return kNoTile;
   }
-  if (level == 1) {
-    return level1Map[row][column];
+  if (level < 1 || level > static_cast<int>(playedLevels.size())) {
+    return kNoTile;
   }
-  if (level == 2) {
-    return level2Map[row][column];
-  }
-  return kNoTile;
+  return playedLevels[level - 1][row][column];
 }

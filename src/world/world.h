@@ -1,7 +1,9 @@
 // The game world: tile codes, the two levels, the character and the rules that move it.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 constexpr int kMapSize = 20;  // rows and columns of a level; one tile is one world unit
 constexpr int kTileCodes = 10;
@@ -20,7 +22,12 @@ extern const TileSetEntry tileSet[kTileCodes];
 
 extern const std::int32_t level1Map[kMapSize][kMapSize];
 extern const std::int32_t level2Map[kMapSize][kMapSize];
-extern std::int32_t currentLevel;  // 1, then 2 once the first egg is reached
+
+// A level's tile codes by [row][column], row 0 at the top.
+using Level = std::array<std::array<std::int32_t, kMapSize>, kMapSize>;
+// The levels being played, in order: level1Map and level2Map unless the player chose others.
+extern std::vector<Level> playedLevels;
+extern std::int32_t currentLevel;  // 1, then one more at each egg but the last level's
 
 // The top-left corner of the character's one-unit square, y growing downwards.
 constexpr float kStartX = 10.0f;
@@ -38,7 +45,8 @@ constexpr std::int32_t kStartDelayMs = 10;
 // an hour) give far-off cells instead of overflowing.
 int cellIndex(float position);
 
-// The tile of the given level at (row, column); kNoTile outside the map or for an unknown level.
+// The tile of the given level of playedLevels at (row, column); kNoTile outside the map or for an
+// unknown level.
 int tileAt(int level, int row, int column);
 
 // Gravity, landing, the level change and the goal: once per frame, after drawing.
