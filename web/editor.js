@@ -290,15 +290,19 @@
   grid.addEventListener('focus', render);
   grid.addEventListener('blur', render);
 
-  page.addEventListener('keydown', (event) => {
+  // Undo and redo wherever the focus is while the editor is open (a button just disabled has none).
+  addEventListener('keydown', (event) => {
+    if (page.hidden) return;
     if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'z') {
       event.preventDefault();
+      event.stopPropagation();
       event.shiftKey ? redo() : undo();
     } else if ((event.ctrlKey || event.metaKey) && event.key.toLowerCase() === 'y') {
       event.preventDefault();
+      event.stopPropagation();
       redo();
     }
-  });
+  }, true);
   // The game's SDL listens on the whole page: the editor's keys are its own.
   for (const type of ['keydown', 'keypress', 'keyup']) {
     page.addEventListener(type, (event) => event.stopPropagation());
@@ -377,6 +381,7 @@
     play() {
       if (!checked()) return;
       playing = true;
+      page.hidden = true;
       document.body.classList.remove('editing');
       document.getElementById('play-again').hidden = true;
       back.hidden = true;
