@@ -237,15 +237,15 @@ int main(int argc, char* argv[]) {
     return failed;
   }
   const int lastFrame = lastScriptedFrame(script);
-  int levelTwoFrame = -1;
+  std::vector<std::pair<int, int>> levelStarts;  // each level after the first, and its first frame
   for (frame = 0; frame <= lastFrame && quitRequested == 0; ++frame) {
     waitForFrame();
     if (trace) {
       // What this frame draws: the position and level before its physics step.
       std::fprintf(trace.get(), "%d %d %.9g %.9g\n", frame, currentLevel, characterX, characterY);
     }
-    if (currentLevel == 2 && levelTwoFrame < 0) {
-      levelTwoFrame = frame;
+    if (currentLevel > (levelStarts.empty() ? 1 : levelStarts.back().first)) {
+      levelStarts.emplace_back(currentLevel, frame);
     }
     runFrame(holdScriptedKeys);
     if (frame == 0) {
@@ -268,8 +268,8 @@ int main(int argc, char* argv[]) {
   SDL_Quit();
   writeGif();
 
-  if (levelTwoFrame >= 0) {
-    std::printf("level 2 drawn from frame %d\n", levelTwoFrame);
+  for (const auto& [level, firstFrame] : levelStarts) {
+    std::printf("level %d drawn from frame %d\n", level, firstFrame);
   }
   if (ended) {
     std::printf("the game ended in frame %d\n", frame - 1);

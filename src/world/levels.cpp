@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -54,127 +55,130 @@ bool hasEgg(const Level& level) {
   return false;
 }
 
-class Reader {
- public:
-  explicit Reader(LevelProblem& problem) : problem_(problem) {}
+// What reading has made so far: the levels, and how much of the last one.
+struct Reading {
+  std::vector<Level> levels;
+  int rows = 0;       // of the level being read
+  int firstLine = 0;  // of the level being read
+  LevelProblem problem;
+};
 
-  bool read(std::string_view text, std::vector<Level>& levels) {
-    if (text.size() > kMaxLevelFileBytes) {
-      return fail(0, 0, "is larger than 64 KB, more than any set of 20 levels needs");
+bool fail(Reading& reading, int line, int column, std::string message) {
+  reading.problem = {line, column, std::move(message)};
+  return false;
+}
+
+// A blank line or the end of the text: the level being read, if any, must be whole.
+bool endLevel(Reading& reading, int lineNumber) {
+  if (reading.rows == 0) {
+    return true;
+  }
+  const std::string level = "level " + std::to_string(reading.levels.size());
+  if (reading.rows < kMapSize) {
+    return fail(reading, lineNumber, 0, level + " has " + std::to_string(reading.rows) + " lines");
+  }
+  if (!hasEgg(reading.levels.back())) {
+    return fail(reading, reading.firstLine, 0, "no egg in " + level);
+  }
+  reading.rows = 0;
+  return true;
+}
+
+bool readLine(Reading& reading, std::string_view line, int lineNumber) {
+  if (!line.empty() && line.front() == kCommentStart) {
+    return true;
+  }
+  if (isBlank(line)) {
+    return endLevel(reading, lineNumber);
+  }
+  if (reading.rows == 0) {
+    if (static_cast<int>(reading.levels.size()) == kMaxLevels) {
+      return fail(reading, lineNumber, 0,
+                  "a level file holds at most 20 levels; level 21 starts here");
     }
-    if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
-      return binaryAt(text, zero);
+    reading.levels.emplace_back();
+    reading.firstLine = lineNumber;
+  }
+  if (reading.rows == kMapSize) {
+    return fail(reading, lineNumber, 0,
+                "level " + std::to_string(reading.levels.size()) + " has more than 20 lines");
+  }
+  const std::string_view row = withoutTrailingBlanks(line);
+  for (std::size_t column = 0; column < row.size(); ++column) {
+    const auto byte = static_cast<unsigned char>(row[column]);
+    const int at = static_cast<int>(column) + 1;
+    if (column == static_cast<std::size_t>(kMapSize)) {
+      return fail(reading, lineNumber, at,
+                  "expected the end of the line after 20 tile codes, found " + showByte(byte));
     }
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-      text.remove_prefix(kByteOrderMark.size());
+    if (byte < '0' || byte > '9') {
+      return fail(reading, lineNumber, at, "expected a tile code 0-9, found " + showByte(byte));
     }
-    int lineNumber = 0;
-    while (!text.empty()) {
-      const std::size_t end = text.find('\n');
-      std::string_view line = text.substr(0, end);
-      text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-      ++lineNumber;
-      if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-      }
-      if (!readLine(line, lineNumber)) {
-        return false;
-      }
+    reading.levels.back()[reading.rows][column] = byte - '0';
+  }
+  if (row.size() < static_cast<std::size_t>(kMapSize)) {
+    return fail(reading, lineNumber, static_cast<int>(row.size()) + 1,
+                "expected 20 tile codes in a line, found " + std::to_string(row.size()));
+  }
+  ++reading.rows;
+  return true;
+}
+
+bool binaryAt(Reading& reading, std::string_view text, std::size_t offset) {
+  int line = 1;
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      lineStart = i + 1;
     }
-    if (!endLevel(lineNumber + 1)) {
+  }
+  return fail(reading, line, static_cast<int>(offset - lineStart) + 1,
+              "is a binary file, not a level file (found a zero byte)");
+}
+
+bool readAll(Reading& reading, std::string_view text) {
+  if (text.size() > kMaxLevelFileBytes) {
+    return fail(reading, 0, 0, "is larger than 64 KB, more than any set of 20 levels needs");
+  }
+  if (const std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
+    return binaryAt(reading, text, zero);
+  }
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  int lineNumber = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    if (!readLine(reading, line, lineNumber)) {
       return false;
     }
-    if (read_.empty()) {
-      return fail(0, 0, "holds no level: a level file holds 1 to 20 levels");
-    }
-    levels = std::move(read_);
-    return true;
   }
-
- private:
-  bool readLine(std::string_view line, int lineNumber) {
-    if (!line.empty() && line.front() == kCommentStart) {
-      return true;
-    }
-    if (isBlank(line)) {
-      return endLevel(lineNumber);
-    }
-    if (rows_ == 0) {
-      if (static_cast<int>(read_.size()) == kMaxLevels) {
-        return fail(lineNumber, 0, "a level file holds at most 20 levels; level 21 starts here");
-      }
-      read_.emplace_back();
-      firstLine_ = lineNumber;
-    }
-    if (rows_ == kMapSize) {
-      return fail(lineNumber, 0,
-                  "level " + std::to_string(read_.size()) + " has more than 20 lines");
-    }
-    const std::string_view row = withoutTrailingBlanks(line);
-    for (std::size_t column = 0; column < row.size(); ++column) {
-      const auto byte = static_cast<unsigned char>(row[column]);
-      const int at = static_cast<int>(column) + 1;
-      if (column == static_cast<std::size_t>(kMapSize)) {
-        return fail(lineNumber, at,
-                    "expected the end of the line after 20 tile codes, found " + showByte(byte));
-      }
-      if (byte < '0' || byte > '9') {
-        return fail(lineNumber, at, "expected a tile code 0-9, found " + showByte(byte));
-      }
-      read_.back()[rows_][column] = byte - '0';
-    }
-    if (row.size() < static_cast<std::size_t>(kMapSize)) {
-      return fail(lineNumber, static_cast<int>(row.size()) + 1,
-                  "expected 20 tile codes in a line, found " + std::to_string(row.size()));
-    }
-    ++rows_;
-    return true;
-  }
-
-  // A blank line or the end of the text: the level being read, if any, must be whole.
-  bool endLevel(int lineNumber) {
-    if (rows_ == 0) {
-      return true;
-    }
-    const std::string level = "level " + std::to_string(read_.size());
-    if (rows_ < kMapSize) {
-      return fail(lineNumber, 0, level + " has " + std::to_string(rows_) + " lines");
-    }
-    if (!hasEgg(read_.back())) {
-      return fail(firstLine_, 0, "no egg in " + level);
-    }
-    rows_ = 0;
-    return true;
-  }
-
-  bool binaryAt(std::string_view text, std::size_t offset) {
-    int line = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < offset; ++i) {
-      if (text[i] == '\n') {
-        ++line;
-        lineStart = i + 1;
-      }
-    }
-    return fail(line, static_cast<int>(offset - lineStart) + 1,
-                "is a binary file, not a level file (found a zero byte)");
-  }
-
-  bool fail(int line, int column, std::string message) {
-    problem_ = {line, column, std::move(message)};
+  if (!endLevel(reading, lineNumber + 1)) {
     return false;
   }
-
-  LevelProblem& problem_;
-  std::vector<Level> read_;
-  int rows_ = 0;       // of the level being read
-  int firstLine_ = 0;  // of the level being read
-};
+  if (reading.levels.empty()) {
+    return fail(reading, 0, 0, "holds no level: a level file holds 1 to 20 levels");
+  }
+  return true;
+}
 
 }  // namespace
 
 bool readLevels(const std::string& text, std::vector<Level>& levels, LevelProblem& problem) {
-  return Reader(problem).read(text, levels);
+  Reading reading;
+  if (!readAll(reading, text)) {
+    problem = reading.problem;
+    return false;
+  }
+  levels = std::move(reading.levels);
+  return true;
 }
 
 std::string describeLevelProblem(const std::string& source, const LevelProblem& problem) {

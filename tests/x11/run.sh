@@ -339,13 +339,39 @@ fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --ful
   ;;
 options) # --help lists the options and an unknown one is refused, both before any window opens.
   help=$(env -u DISPLAY "$EGGQUEST" --help 2>&1) || fail "--help ended with $?"
-  for option in --fullscreen --mute --no-frame-limit --help; do
+  for option in --levels --fullscreen --mute --no-frame-limit --help; do
     grep -q -- "^  $option " <<<"$help" || fail "--help does not list $option: $help"
   done
   said=$(env -u DISPLAY "$EGGQUEST" --mute --fulscreen 2>&1)
   status=$?
   [ "$status" = 64 ] && [ "$said" = "eggquest: unknown option '--fulscreen' (eggquest --help lists \
 the options)" ] || fail "an unknown option ended with $status, saying '$said'"
+  ;;
+levels) # A level file is refused before any window, naming the file, line and column; a good one
+  # is played: by the game, which ends by itself where the chicken lands on an egg, and by the
+  # replay tool, through the shipped set's three levels at their recorded positions.
+  sky=22222222222222222222
+  { for row in $(seq 0 19); do [ "$row" = 17 ] && echo ${sky:0:10}9${sky:11} || echo $sky; done; } \
+    >"$WORK/drop.txt"
+  sed '3s/^22/2x/' "$WORK/drop.txt" >"$WORK/typo.txt"
+  head -c 70000 /dev/zero | tr '\0' 2 >"$WORK/huge.txt"
+  for refused in "typo.txt:3:2: expected a tile code 0-9, found 'x'" "missing.txt: No such file \
+or directory" ".: is a folder, not a level file" "huge.txt: is larger than 64 KB, more than any \
+set of 20 levels needs"; do
+    said=$(cd "$WORK" && env -u DISPLAY "$EGGQUEST" --levels "${refused%%:*}" 2>&1)
+    status=$?
+    [ "$status" = 65 ] && [ "$said" = "eggquest: $refused" ] ||
+      fail "a bad level file ended the game with $status, saying '$said'"
+  done
+  GAME_ARGS=(--mute --levels "$WORK/drop.txt")
+  start_game "$GAME_DIR"
+  ended 1
+  cd "$GAME_DIR" && replay "$LEVEL_KEYS" --levels "$LEVELS/uphill-downhill.txt" --trace "$WORK/trace"
+  printf 'level %s drawn from frame %s\n' 2 128 3 342 >"$WORK/expected"
+  echo "the game ended in frame 554" >>"$WORK/expected"
+  diff "$WORK/expected" "$WORK/stdout" >/dev/null || fail "the levels came at other frames: \
+$(cat "$WORK/stdout")"
+  diff "$GOLDEN/uphill-downhill.trace" "$WORK/trace" >"$WORK/stderr" || fail "the positions differ"
   ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"
