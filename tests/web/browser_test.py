@@ -522,7 +522,9 @@ UPHILL_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 're
                            'uphill-downhill.keys')
 
 
-def page_url():
+def page_url(driver):
+    """The fixture page's address; the pages this tab opens from now on count their frames."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE)
     return serve(os.environ['WEB_DIR']) + 'fixture-page/'
 
 
@@ -559,7 +561,7 @@ def test_editor(driver):
     """Ten named tiles; a mouse drag paints every cell on its way and nothing else; undo and redo
     by button and keys; the keyboard's cursor and digits; a reload keeps the work; Open reads a
     level file and refuses a bad one with the desktop's own message."""
-    url = page_url()
+    url = page_url(driver)
     open_editor(driver, url)
     tiles = driver.execute_script("return [...document.querySelectorAll('#palette [data-tile]')]"
                                   ".map((b) => [b.dataset.tile, b.getAttribute('aria-label')])")
@@ -579,15 +581,15 @@ def test_editor(driver):
 
     driver.find_element('css selector', '[data-do=undo]').click()
     assert driver.execute_script(STORED)['levels'] == before, 'undo left the stroke'
-    grid = driver.find_element('id', 'level-grid')
     ActionChains(driver).key_down(Keys.CONTROL).key_down(Keys.SHIFT).send_keys('z').key_up(
         Keys.SHIFT).key_up(Keys.CONTROL).perform()
     assert driver.execute_script(STORED)['levels'] == painted, 'Ctrl+Shift+Z did not redo'
     ActionChains(driver).key_down(Keys.CONTROL).send_keys('z').key_up(Keys.CONTROL).perform()
     assert driver.execute_script(STORED)['levels'] == before, 'Ctrl+Z did not undo'
 
-    # The cursor starts on the start cell (row 10, column 10).
-    grid.click()  # paints the cell clicked, then the keys move from there
+    # A click paints its cell and puts the cursor there; the keys move on from it.
+    mouse(driver, 'mousePressed', cell(driver, 10, 10))
+    mouse(driver, 'mouseReleased', cell(driver, 10, 10))
     clicked = driver.execute_script(STORED)['levels']
     ActionChains(driver).send_keys(Keys.ARROW_LEFT, Keys.ARROW_LEFT, Keys.ARROW_DOWN, '0').perform()
     keyed = driver.execute_script(STORED)['levels']
@@ -623,7 +625,7 @@ def test_editor_touch(driver):
     cdp(driver, 'Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=10)
     cdp(driver, 'Emulation.setDeviceMetricsOverride', width=390, height=844, deviceScaleFactor=1,
         mobile=True)
-    open_editor(driver, page_url())
+    open_editor(driver, page_url(driver))
     left, top, right, bottom = rect(driver, '#level-grid')[:4]
     assert (right - left) / 20 >= 40 and abs((right - left) - (bottom - top)) < 1, \
         f'cells of {(right - left) / 20} pixels on a phone'
@@ -659,7 +661,7 @@ def play_from_editor(driver):
 def test_editor_play(driver):
     """Play plays the edited levels at once, frame for frame as the desktop plays its file; the
     end page goes back to the editor with nothing lost, undo included."""
-    open_editor(driver, page_url())
+    open_editor(driver, page_url(driver))
     driver.find_element('css selector', '[data-tile="1"]').click()
     for column in range(8, 13):  # a floor under the start cell: the chicken lands sooner
         mouse(driver, 'mousePressed', cell(driver, 12, column))
@@ -685,7 +687,7 @@ def test_links(driver):
     """Share link fills the field with the game page's address and the levels; a new page opened
     at it plays them as the desktop plays their file, and its button edits them; a damaged, a
     cut and a future link each say so, offer the game's own levels, and nothing else complains."""
-    url = page_url()
+    url = page_url(driver)
     open_editor(driver, url)
     driver.find_element('id', 'level-file').send_keys(os.path.abspath(UPHILL))
     poll(10, lambda: len(driver.execute_script(STORED)['levels']) == 3, 'Open reads three levels')
@@ -694,6 +696,7 @@ def test_links(driver):
     assert re.fullmatch(re.escape(url) + r'#levels=1\.[A-Za-z0-9_-]+', link), f'the link {link}'
 
     driver.switch_to.new_window('tab')
+    page_url(driver)
     driver.get(link)
     poll(30, lambda: driver.find_element('id', 'edit-levels').text == 'Edit these levels',
          'the link plays with a button to edit its levels')
@@ -749,7 +752,7 @@ def test_webkit_links(driver):
 def test_level_frames(driver):
     """A shipped level set played through its key script from a link: every level's first frame
     and the last are the desktop replay's, and the game ends in the same frame as there."""
-    url = page_url()
+    url = page_url(driver)
     driver.get(url)
     poll(30, lambda: driver.execute_script('return !!window.Module && !!Module.levels'), 'the game')
     link = driver.execute_script(
