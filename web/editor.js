@@ -208,9 +208,11 @@
   const fingers = new Map();  // touch pointer: its last position, while two fingers move the view
   function cellAt(event) {
     const box = grid.getBoundingClientRect();
+    const along = (offset, length) =>
+      Math.min(SIZE - 1, Math.max(0, Math.floor(offset / length * SIZE)));
     return {
-      row: Math.min(SIZE - 1, Math.max(0, Math.floor((event.clientY - box.top) / box.height * SIZE))),
-      column: Math.min(SIZE - 1, Math.max(0, Math.floor((event.clientX - box.left) / box.width * SIZE))),
+      row: along(event.clientY - box.top, box.height),
+      column: along(event.clientX - box.left, box.width),
     };
   }
   function strokeCell(row, column) {

@@ -47,7 +47,8 @@
   for (const type of ['keydown', 'keyup']) {
     addEventListener(type, (event) => {
       const key = KEY_BY_CODE[event.keyCode];
-      if (!event.isTrusted || !key || (event.target.closest && event.target.closest('#editor'))) return;
+      const inEditor = event.target.closest && event.target.closest('#editor');
+      if (!event.isTrusted || !key || inEditor) return;
       event.stopPropagation();
       event.preventDefault();
       hold('keyboard', key, type === 'keydown');

@@ -19,7 +19,9 @@
     if (!taken) return { problem: text() };
     const codes = output();
     const levels = [];
-    for (let at = 0; at < codes.length; at += CELLS) levels.push(Array.from(codes.subarray(at, at + CELLS)));
+    for (let at = 0; at < codes.length; at += CELLS) {
+      levels.push(Array.from(codes.subarray(at, at + CELLS)));
+    }
     return { levels };
   }
 
