@@ -16,9 +16,8 @@ import threading
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
-from browser import (KNOWN_CONSOLE, QuietHandler, cdp, chromium, firefox, poll,  # noqa: E402
-                     serve, unknown_console, webkit)
+from browser import (KNOWN_CONSOLE, QuietHandler, cdp, chromium, firefox, poll, serve,
+                     unknown_console, webkit)
 
 # Before the page's scripts. The game clears the picture once a frame: counting WebGL's clears
 # counts its frames. The key events on document are what the game gets.
