@@ -3,7 +3,7 @@ first frame is drawn on a first visit and on a second one (from the offline copy
 offline), how many of the browser's animation frames the game keeps up with, and in which game
 frame a touch on a control reaches the game. Fails, saying why, when a figure cannot be measured.
   web_bench.py FOLDER     FOLDER: the page's folder (build-web/eggquest)
-It drives the browsers through tests/web/browser.py: scripts/bench puts tests/web on PYTHONPATH."""
+It drives the browsers through scripts/python/browser.py, which scripts/bench puts on PYTHONPATH."""
 import gzip
 import os
 import statistics

@@ -89,6 +89,6 @@ done < <(readme_commands)
 run scripts/fuzz 5
 run scripts/bench >"$WORK/bench.txt"
 for script in scripts/*; do
-  [ -x "$script" ] && [[ $ran != *" $script "* ]] && fail "$script has not been run"
+  [ -f "$script" ] && [ -x "$script" ] && [[ $ran != *" $script "* ]] && fail "$script has not been run"
 done
 say "Every command of the README and every script ran."
