@@ -95,6 +95,13 @@ replay() {
   [ ! -s "$WORK/stderr" ] || fail "the replay wrote to standard error"
 }
 
+# drop_level FILE: one level whose egg lies where the chicken lands from its start: the game ends
+# by itself.
+drop_level() {
+  local sky=22222222222222222222 row
+  for row in $(seq 0 19); do [ "$row" = 17 ] && echo "${sky:0:10}9${sky:11}" || echo $sky; done >"$1"
+}
+
 # The fake display and pad (tests/support/fake_hardware.c) in the games started after this.
 with_fake_hardware() {
   PRELOAD=(env "LD_PRELOAD=$FAKE_HARDWARE${GAME_PRELOAD:+:$GAME_PRELOAD}" FAKE_SWAP_LOG="$WORK/swaps"
@@ -354,9 +361,7 @@ the options)" ] || fail "an unknown option ended with $status, saying '$said'"
 levels) # A level file is refused before any window, naming the file, line and column; a good one
   # is played: by the game, which ends by itself where the chicken lands on an egg, and by the
   # replay tool, through the shipped set's three levels at their recorded positions.
-  sky=22222222222222222222
-  { for row in $(seq 0 19); do [ "$row" = 17 ] && echo ${sky:0:10}9${sky:11} || echo $sky; done; } \
-    >"$WORK/drop.txt"
+  drop_level "$WORK/drop.txt"
   sed '3s/^22/2x/' "$WORK/drop.txt" >"$WORK/typo.txt"
   head -c 70000 /dev/zero | tr '\0' 2 >"$WORK/huge.txt"
   for refused in "typo.txt:3:2: expected a tile code 0-9, found 'x'" "missing.txt: No such file \
@@ -399,10 +404,11 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   root="$WORK/stage/opt/eggquest"
   DESTDIR="$WORK/stage" cmake --install "$BUILD_DIR" --prefix /opt/eggquest >"$WORK/stderr" ||
     fail "cmake --install failed"
-  # The game's folder holds its images and sounds, each a file of its kind, and nothing else.
+  # The game's folder holds its images and sounds, each a file of its kind, and the levels to try.
   data="$root/share/games/eggquest"
   [ "$(cd "$data" && ls | LC_ALL=C sort)" = "$( (printf '%s.tga\n' $IMAGE_NAMES
-    printf '%s.wav\n' $SOUND_NAMES) | LC_ALL=C sort)" ] ||
+    printf '%s.wav\n' $SOUND_NAMES; echo levels) | LC_ALL=C sort)" ] &&
+    cmp -s "$data/levels/uphill-downhill.txt" "$LEVELS/uphill-downhill.txt" ||
     fail "$data holds $(ls "$data" | tr '\n' ' '), not the images and sounds of $IMAGE_NAMES, $SOUND_NAMES"
   [ "$(identify -format '%m ' "$data"/*.tga)" = "$(printf 'TGA %.0s' $IMAGE_NAMES)" ] ||
     fail "the images are not all TGA files"
@@ -430,6 +436,11 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   start_game "$WORK"
   wait_until_playing
   press_escape
+  # A level file named from the player's folder, though the launcher changes to the game's own.
+  drop_level "$WORK/drop.txt"
+  GAME_ARGS=(--mute --levels drop.txt)
+  start_game "$WORK"
+  ended 1
   # Errors and warnings fail, and so does missing hardening, which lintian calls information.
   lintian --fail-on error,warning --display-info "$deb" >"$WORK/stderr" 2>&1 &&
     ! grep -q ': hardening-' "$WORK/stderr" || fail "lintian rejects the package"
