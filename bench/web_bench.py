@@ -3,15 +3,15 @@ first frame is drawn on a first visit and on a second one (from the offline copy
 offline), how many of the browser's animation frames the game keeps up with, and in which game
 frame a touch on a control reaches the game, and what the level editor adds when it is opened,
 which the game page never loads itself. Fails, saying why, when a figure cannot be measured.
-  web_bench.py FOLDER     FOLDER: the page's folder (build-web/eggquest)"""
+  web_bench.py FOLDER     FOLDER: the page's folder (build-web/eggquest)
+It drives the browsers through scripts/python/browser.py, which scripts/bench puts on PYTHONPATH."""
 import gzip
 import os
 import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'scripts'))
-from browser import cdp, chromium, poll, serve  # noqa: E402
+from browser import cdp, chromium, poll, serve
 
 FOLDER = sys.argv[1]
 FILES = ['index.html', 'index.js', 'index.wasm', 'index.data', 'manifest.webmanifest', 'sw.js',

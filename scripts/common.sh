@@ -148,3 +148,32 @@ configure_web() {
 # screenshots hold the exact colours the game drew; no reset when the last client leaves, or a
 # game starting just then finds no display.
 under_x() { xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$@"; }
+
+# The game in a private X server, for the scripts that under_x runs (they source this file too).
+# launch_game SECONDS COMMAND...: starts COMMAND, the game or what ends by running it, in the
+# background as GAME_PID, and waits up to SECONDS for its visible window, GAME_WINDOW, the only
+# one of the game's caption in that server.
+launch_game() {
+  local seconds=$1 deadline=$((SECONDS + $1))
+  shift
+  "$@" &
+  GAME_PID=$!
+  until GAME_WINDOW=$(xdotool search --onlyvisible --name '^OpenGL Demo' 2>/dev/null |
+    head -n 1) && [ -n "$GAME_WINDOW" ]; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      kill "$GAME_PID" 2>/dev/null || true
+      say "$1: no window of the game's within $seconds s"
+      return 1
+    fi
+    sleep 0.05
+  done
+}
+# escape_game: Escape in GAME_WINDOW, then waits for GAME_PID to end; fails unless it ends as
+# Escape ends the game, with status 1.
+escape_game() {
+  local status=0
+  xdotool windowfocus "$GAME_WINDOW" keydown Escape || { kill "$GAME_PID" || true; return 1; }
+  wait "$GAME_PID" || status=$?
+  xdotool keyup Escape
+  [ "$status" = 1 ] || { say "the game ended with status $status, not 1"; return 1; }
+}

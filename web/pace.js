@@ -31,8 +31,8 @@
     owed = Math.max(owed - GAME_FRAME_MS, 0);
     return true;
   };
-  // Emscripten 3.1 (Debian 12 and 13) takes it from Module; 6.0 (Debian 14) reads no preMainLoop
-  // from Module unless the build lists it, so the page hands it to the main loop itself (this script
+  // Debian 12's and 13's Emscripten take it from Module; Debian 14's reads no preMainLoop from
+  // Module unless the build lists it, so the page hands it to the main loop itself (this script
   // shares Emscripten's scope), in the first animation frame, before the game's first frame.
   Module.preMainLoop = dueNow;
   function registerSkipping() {

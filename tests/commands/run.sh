@@ -16,19 +16,15 @@ played() {
   say "== ${*:3}"
   [ -x "$INSTALLED" ] || cmake --install build --prefix "$WORK/local" >/dev/null
   under_x bash -c '
-    "${@:3}" >/dev/null & pid=$!
-    for _ in $(seq 3000); do
-      window=$(xdotool search --onlyvisible --name "^OpenGL Demo") && break
-      sleep 0.1
-    done
-    [ -n "${window:-}" ] || { echo "no window"; exit 1; }
-    game=$(xdotool getwindowpid "$window")
-    size=$(xdotool getwindowgeometry "$window" | sed -n "s/^ *Geometry: //p")
-    found=$(cat "/proc/$game/environ" "/proc/$game/cmdline" | tr "\0" "\n" | grep -cx -- "$1")
-    xdotool windowfocus "$window" keydown Escape; wait "$pid"; status=$?; xdotool keyup Escape
-    [ "$status" = 1 ] && [ "$size" = "$2" ] && [ "$found" -gt 0 ] ||
-      { echo "status $status, window $size, $1 found $found times"; exit 1; }
-  ' _ "$@" || fail "'${*:3}' did not play as the README says"
+    . "$1" && shift
+    launch_game 300 "${@:3}" >/dev/null
+    game=$(xdotool getwindowpid "$GAME_WINDOW")
+    size=$(xdotool getwindowgeometry "$GAME_WINDOW" | sed -n "s/^ *Geometry: //p")
+    found=$(cat "/proc/$game/environ" "/proc/$game/cmdline" | tr "\0" "\n" | grep -cx -- "$1" ||
+      true)
+    escape_game
+    [ "$size" = "$2" ] && [ "$found" -gt 0 ] || { echo "window $size, $1 found $found times"; exit 1; }
+  ' _ "$ROOT/scripts/common.sh" "$@" || fail "'${*:3}' did not play as the README says"
 }
 # The installed game's launcher, started from another folder. The README plays it before it says
 # how to install it, so the first command that plays installs it.
@@ -93,6 +89,6 @@ done < <(readme_commands)
 run scripts/fuzz 5
 run scripts/bench >"$WORK/bench.txt"
 for script in scripts/*; do
-  [ -x "$script" ] && [[ $ran != *" $script "* ]] && fail "$script has not been run"
+  [ -f "$script" ] && [ -x "$script" ] && [[ $ran != *" $script "* ]] && fail "$script has not been run"
 done
 say "Every command of the README and every script ran."

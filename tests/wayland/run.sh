@@ -38,7 +38,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY
 [ -n "${WESTON_ESCAPE:-}" ] || fail "the tests' weston module was not built (libweston's headers)"
 command -v weston >/dev/null || fail "weston is not installed"
-# Weston 10 (Debian 12) names the headless backend and its renderer the old way.
+# Weston 10 (Debian 12) takes the headless backend by its module's file name, and GL by --use-gl.
 if weston --help 2>&1 | grep -q -- --renderer; then
   backend=(--backend=headless --renderer=gl)
 else

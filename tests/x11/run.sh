@@ -95,6 +95,13 @@ replay() {
   [ ! -s "$WORK/stderr" ] || fail "the replay wrote to standard error"
 }
 
+# drop_level FILE: one level whose egg lies where the chicken lands from its start: the game ends
+# by itself.
+drop_level() {
+  local sky=22222222222222222222 row
+  for row in $(seq 0 19); do [ "$row" = 17 ] && echo "${sky:0:10}9${sky:11}" || echo $sky; done >"$1"
+}
+
 # The fake display and pad (tests/support/fake_hardware.c) in the games started after this.
 with_fake_hardware() {
   PRELOAD=(env "LD_PRELOAD=$FAKE_HARDWARE${GAME_PRELOAD:+:$GAME_PRELOAD}" FAKE_SWAP_LOG="$WORK/swaps"
@@ -168,8 +175,9 @@ sound) # SDL's disk driver records a replay, 60 frames a second: the jump's soun
   sounds_at "$WORK/heard.raw" "$WORK/times" 30:.12 82:.12 135:.12 258:.12 282:.12 320:.44 398:.12 \
     >"$WORK/stderr" || fail "the sounds are not the effects due at the jumps and the level change"
   mkdir "$WORK/broken" && cp ./*.tga "$WORK/broken" && cd "$WORK/broken"
-  head -c 30 "$GAME_DIR/level.wav" >level.wav  # cut inside its header; jump.wav is missing
-  echo "not a sound" >goal.wav
+  read -r missing cut not_wav <<<"$SOUND_NAMES"
+  head -c 30 "$GAME_DIR/$cut.wav" >"$cut.wav"  # cut inside its header
+  echo "not a sound" >"$not_wav.wav"
   SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/broken.raw" replay "$SOUND_KEYS" --trace "$WORK/silent"
   cmp -s "$WORK/played" "$WORK/stdout" && cmp -s "$WORK/trace" "$WORK/silent" ||
     fail "without its sounds the game played otherwise"
@@ -180,14 +188,17 @@ sound_maker) # The build's sound maker: the same bytes every time, the very file
   for run in 1 2; do
     mkdir "$WORK/$run" && "$MAKE_SOUNDS" "$ART_SOUNDS" "$WORK/$run" || fail "make_sounds failed"
   done
-  for sound in jump level goal; do
+  for sound in $SOUND_NAMES; do
     cmp "$WORK/1/$sound.wav" "$WORK/2/$sound.wav" && cmp "$WORK/1/$sound.wav" "$GAME_DIR/$sound.wav" ||
       fail "$sound.wav differs from one run to the next, or from the build's"
   done
-  cp -r "$ART_SOUNDS" "$WORK/bad" && sed -i '/^volume/d' "$WORK/bad/level.sfx"
-  said=$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1) && fail "make_sounds took level.sfx, no volume"
-  [ "$said" = "make_sounds: $WORK/bad/level.sfx: field 'volume' is missing" ] || fail "it said '$said'"
-  cp "$ART_SOUNDS/level.sfx" "$WORK/bad" && sed -i 's/^volume = .*/volume = 0.5/' "$WORK"/bad/[jl]*.sfx
+  read -r first second _ <<<"$SOUND_NAMES"
+  cp -r "$ART_SOUNDS" "$WORK/bad" && sed -i '/^volume/d' "$WORK/bad/$second.sfx"
+  said=$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1) && fail "make_sounds took $second.sfx, no volume"
+  [ "$said" = "make_sounds: $WORK/bad/$second.sfx: field 'volume' is missing" ] ||
+    fail "it said '$said'"
+  cp "$ART_SOUNDS/$second.sfx" "$WORK/bad" &&
+    sed -i 's/^volume = .*/volume = 0.5/' "$WORK/bad/$first.sfx" "$WORK/bad/$second.sfx"
   [ "$("$MAKE_SOUNDS" "$WORK/bad" "$WORK/1" 2>&1)" = "make_sounds: the effects' volumes add up \
 to more than 1: played together they would clip" ] || fail "effects louder together than full scale"
   ;;
@@ -350,9 +361,7 @@ the options)" ] || fail "an unknown option ended with $status, saying '$said'"
 levels) # A level file is refused before any window, naming the file, line and column; a good one
   # is played: by the game, which ends by itself where the chicken lands on an egg, and by the
   # replay tool, through the shipped set's three levels at their recorded positions.
-  sky=22222222222222222222
-  { for row in $(seq 0 19); do [ "$row" = 17 ] && echo ${sky:0:10}9${sky:11} || echo $sky; done; } \
-    >"$WORK/drop.txt"
+  drop_level "$WORK/drop.txt"
   sed '3s/^22/2x/' "$WORK/drop.txt" >"$WORK/typo.txt"
   head -c 70000 /dev/zero | tr '\0' 2 >"$WORK/huge.txt"
   for refused in "typo.txt:3:2: expected a tile code 0-9, found 'x'" "missing.txt: No such file \
@@ -395,10 +404,19 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   root="$WORK/stage/opt/eggquest"
   DESTDIR="$WORK/stage" cmake --install "$BUILD_DIR" --prefix /opt/eggquest >"$WORK/stderr" ||
     fail "cmake --install failed"
-  [ "$(ls "$root"/share/games/eggquest/*.tga | wc -l)" = 10 ] &&
-    [ "$(ls "$root"/share/games/eggquest/*.wav | wc -l)" = 3 ] && [ "$(identify -format '%m %w,' \
-    "$root"/share/icons/hicolor/*/apps/eggquest.png)" = "PNG 128,PNG 256,PNG 32,PNG 64," ] ||
-    fail "the ten images, the three sounds or the icons are missing"
+  # The game's folder holds its images and sounds, each a file of its kind, and the levels to try.
+  data="$root/share/games/eggquest"
+  [ "$(cd "$data" && ls | LC_ALL=C sort)" = "$( (printf '%s.tga\n' $IMAGE_NAMES
+    printf '%s.wav\n' $SOUND_NAMES; echo levels) | LC_ALL=C sort)" ] &&
+    cmp -s "$data/levels/uphill-downhill.txt" "$LEVELS/uphill-downhill.txt" ||
+    fail "$data holds $(ls "$data" | tr '\n' ' '), not the images and sounds of $IMAGE_NAMES, $SOUND_NAMES"
+  [ "$(identify -format '%m ' "$data"/*.tga)" = "$(printf 'TGA %.0s' $IMAGE_NAMES)" ] ||
+    fail "the images are not all TGA files"
+  for sound in "$data"/*.wav; do
+    [ "$(head -c 4 "$sound")$(tail -c +9 "$sound" | head -c 4)" = RIFFWAVE ] || fail "$sound is no WAV"
+  done
+  [ "$(identify -format '%m %w,' "$root"/share/icons/hicolor/*/apps/eggquest.png)" = \
+    "PNG 128,PNG 256,PNG 32,PNG 64," ] || fail "the icons are missing"
   # The launcher's choice of vertical sync and its passing on of options are checked where the
   # README's commands are (tests/commands/run.sh); here the packaged one starts the game.
   "$CPACK" -G DEB -B "$WORK/deb" --config "$BUILD_DIR/CPackConfig.cmake" >"$WORK/stderr" ||
@@ -418,6 +436,11 @@ installed) # What cmake --install makes, its launcher, and the Debian package un
   start_game "$WORK"
   wait_until_playing
   press_escape
+  # A level file named from the player's folder, though the launcher changes to the game's own.
+  drop_level "$WORK/drop.txt"
+  GAME_ARGS=(--mute --levels drop.txt)
+  start_game "$WORK"
+  ended 1
   # Errors and warnings fail, and so does missing hardening, which lintian calls information.
   lintian --fail-on error,warning --display-info "$deb" >"$WORK/stderr" 2>&1 &&
     ! grep -q ': hardening-' "$WORK/stderr" || fail "lintian rejects the package"

@@ -1,7 +1,8 @@
-"""Browsers for the scripts that drive the web page (the browser tests, the web benchmark and
-docs-images): a folder served over HTTP, Debian's headless Chromium through chromedriver,
-WebKit's MiniBrowser through WebKitWebDriver, and Firefox ESR through WebDriver BiDi. Run with
-Debian's own Python, whose selenium and websockets are Debian's."""
+"""Browsers for what drives the web page, the browser tests, the web benchmark and docs-images,
+which find this module with scripts/python on PYTHONPATH: a folder served over HTTP, Debian's
+headless Chromium through chromedriver, WebKit's MiniBrowser through WebKitWebDriver, and Firefox
+ESR through WebDriver BiDi. Run with Debian's own Python, whose selenium and websockets are
+Debian's."""
 import contextlib
 import functools
 import http.server
