@@ -5,7 +5,6 @@ editor_play, links, webkit_links, level_frames. Stepped frames must be the deskt
 import base64
 import functools
 import http.server
-import json
 import os
 import pathlib
 import re
