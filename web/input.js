@@ -43,11 +43,12 @@
   }
 
   // The keyboard: the browser's own events for the game's keys stop here, before SDL's listener on
-  // document, and go on as the merged ones.
+  // document, and go on as the merged ones; the level editor keeps its own.
   for (const type of ['keydown', 'keyup']) {
     addEventListener(type, (event) => {
       const key = KEY_BY_CODE[event.keyCode];
-      if (!event.isTrusted || !key) return;
+      const inEditor = event.target.closest && event.target.closest('#editor');
+      if (!event.isTrusted || !key || inEditor) return;
       event.stopPropagation();
       event.preventDefault();
       hold('keyboard', key, type === 'keydown');

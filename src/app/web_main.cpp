@@ -1,10 +1,19 @@
 // eggquest in a browser: the desktop game's start-up and frame, driven by the browser's animation
 // frames, because a page must get control back after every frame.
 #include <emscripten.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/frame.h"
 #include "app/shell.h"
 #include "sound/sound.h"
+#include "texture/tile_set.h"
+#include "world/level_link.h"
+#include "world/levels.h"
 #include "world/world.h"
 
 namespace {
@@ -25,10 +34,166 @@ void browserFrame() {
 }
 
 void runFrames() {
+  emscripten_cancel_main_loop();
   emscripten_set_main_loop(browserFrame, kFramesAtDisplayRate, 0);
 }
 
+// The page's levels pass through here, as bytes: web/levels.js writes what it hands over into
+// levelInput and reads each answer from levelOutput. The page's set is the one the editor or a
+// link last gave; it is played only when the page asks.
+std::string levelInput;
+std::string levelOutput;
+std::vector<Level> pageLevels;
+// Where a file the player opens is read, under its own name, as the desktop reads it.
+constexpr const char* kOpenedFolder = "/opened";
+
+// The page's set as tile codes, one byte a cell, row by row, level after level.
+void giveCodes() {
+  levelOutput.clear();
+  for (const Level& level : pageLevels) {
+    for (const auto& row : level) {
+      for (const std::int32_t code : row) {
+        levelOutput.push_back(static_cast<char>(code));
+      }
+    }
+  }
+}
+
+bool takeLinkText(const std::string& link) {
+  std::string problem;
+  if (!decodeLevelLink(link, pageLevels, problem)) {
+    levelOutput = problem;
+    return false;
+  }
+  giveCodes();
+  return true;
+}
+
 }  // namespace
+
+extern "C" {
+
+// Room for what the page hands over; the page writes its bytes there.
+EMSCRIPTEN_KEEPALIVE char* levelInputBuffer(int length) {
+  levelInput.assign(static_cast<std::size_t>(length), '\0');
+  return levelInput.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* levelOutputBytes() {
+  return levelOutput.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int levelOutputLength() {
+  return static_cast<int>(levelOutput.size());
+}
+
+// The input as tile codes of whole levels, as giveCodes writes them, checked as the desktop
+// checks a file of those levels. 0 with the reason in the output when it is not a playable set.
+EMSCRIPTEN_KEEPALIVE int takeLevelCodes() {
+  const std::size_t cells = static_cast<std::size_t>(kMapSize) * kMapSize;
+  if (levelInput.empty() || levelInput.size() % cells != 0) {
+    levelOutput = "a level set is whole levels of 20 x 20 tile codes";
+    return 0;
+  }
+  std::vector<Level> levels(levelInput.size() / cells);
+  for (std::size_t i = 0; i < levelInput.size(); ++i) {
+    const int code = static_cast<unsigned char>(levelInput[i]);
+    levels[i / cells][i % cells / kMapSize][i % kMapSize] = code < kTileCodes ? code : -1;
+  }
+  LevelProblem problem;
+  if (!readLevels(writeLevels(levels), levels, problem)) {
+    levelOutput = problem.message;
+    return 0;
+  }
+  pageLevels = levels;
+  levelOutput.clear();
+  return 1;
+}
+
+// The input as "NAME\0BYTES", a file the player opened: read as `eggquest --levels NAME` reads
+// it, with the same message when refused. The set's codes in the output when it is read.
+EMSCRIPTEN_KEEPALIVE int takeLevelFile() {
+  const std::size_t end = levelInput.find('\0');
+  const std::string name = levelInput.substr(0, end);
+  if (end == std::string::npos || name.empty() || name.find('/') != std::string::npos ||
+      name == "." || name == "..") {
+    levelOutput = "a level file needs a name";
+    return 0;
+  }
+  mkdir(kOpenedFolder, 0700);
+  const std::string path = std::string(kOpenedFolder) + "/" + name;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    levelOutput = name + ": could not be read";
+    return 0;
+  }
+  std::fwrite(levelInput.data() + end + 1, 1, levelInput.size() - end - 1, file);
+  std::fclose(file);
+  // From the file's own folder, so that the message names it as the player knows it.
+  chdir(kOpenedFolder);
+  std::vector<Level> levels;
+  const bool read = loadLevelFile(name.c_str(), levels, levelOutput);
+  chdir("/");
+  unlink(path.c_str());
+  if (!read) {
+    return 0;
+  }
+  pageLevels = levels;
+  giveCodes();
+  return 1;
+}
+
+// The input as a link's levels (what follows "#levels="); the codes, or what is wrong with it.
+EMSCRIPTEN_KEEPALIVE int takeLevelLink() {
+  return takeLinkText(levelInput) ? 1 : 0;
+}
+
+// The game's own two levels as the page's set; their codes in the output.
+EMSCRIPTEN_KEEPALIVE void takeBuiltInLevels() {
+  pageLevels = builtInLevels();
+  giveCodes();
+}
+
+// The page's set as a level file's text, what `eggquest --levels` reads.
+EMSCRIPTEN_KEEPALIVE void giveLevelText() {
+  levelOutput = writeLevels(pageLevels);
+}
+
+// The page's set as a link's levels, to follow "#levels=".
+EMSCRIPTEN_KEEPALIVE void giveLevelLink() {
+  levelOutput = encodeLevelLink(pageLevels);
+}
+
+// A tile's picture as the game decoded it, RGBA rows from the top; returns its width, 0 for a
+// picture that could not be read.
+EMSCRIPTEN_KEEPALIVE int giveTilePicture(int code) {
+  levelOutput.clear();
+  if (code < 0 || code >= kTileCodes || !textureTable[code] ||
+      textureTable[code]->imageData == nullptr) {
+    return 0;
+  }
+  const Texture& picture = *textureTable[code];
+  const std::uint32_t channels = picture.bpp / 8;
+  for (std::uint32_t y = picture.height; y-- > 0;) {
+    const unsigned char* row = picture.imageData + std::size_t{y} * picture.width * channels;
+    for (std::uint32_t x = 0; x < picture.width; ++x) {
+      const unsigned char* pixel = row + std::size_t{x} * channels;
+      levelOutput.append(reinterpret_cast<const char*>(pixel), 3);
+      levelOutput.push_back(channels == 4 ? static_cast<char>(pixel[3]) : '\xff');
+    }
+  }
+  return static_cast<int>(picture.width);
+}
+
+// Plays the page's set from its start, as "Play again" plays the game's.
+EMSCRIPTEN_KEEPALIVE void playPageLevels() {
+  playedLevels = pageLevels;
+  resetWorld();
+  resetShell();
+  runFrames();
+}
+
+}  // extern "C"
 
 // The page's "Play again": the level, the character and the caption back to the start.
 extern "C" EMSCRIPTEN_KEEPALIVE void playAgain() {
@@ -49,8 +214,25 @@ extern "C" EMSCRIPTEN_KEEPALIVE void muteSound(int muted) {
 }
 
 int main() {
+  // A link's levels are read before the first frame, which then is theirs; a link that cannot be
+  // played is said on the page, which offers the game's own levels instead.
+  const int linkLength = EM_ASM_INT({ return Module.levels.putLinkFromAddress(); });
+  bool linkRefused = false;
+  if (linkLength >= 0) {
+    linkRefused = !takeLinkText(levelInput);
+    if (!linkRefused) {
+      playedLevels = pageLevels;
+    }
+  }
   if (const int failed = startGame()) {
     return failed;
+  }
+  if (linkRefused) {
+    EM_ASM({ Module.levels.linkRefused(); });
+    return 0;
+  }
+  if (linkLength >= 0) {
+    EM_ASM({ Module.levels.linkPlayed(); });
   }
   runFrames();
   return 0;

@@ -41,6 +41,9 @@ while IFS= read -r command; do
   "scripts/play")  # without a display: the demo
     run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
   "scripts/play --mute") played --mute 800x600 scripts/play --mute ;;  # with a display
+  "scripts/play --levels levels/uphill-downhill.txt")  # the file named in full for the game
+    played "$ROOT/levels/uphill-downhill.txt" 800x600 \
+      scripts/play --levels levels/uphill-downhill.txt ;;
   "eggquest --mute") played --mute 800x600 "${LAUNCH[@]}" "$INSTALLED" --mute ;;
   "build/game/eggquest --help")  # lists the options without a display
     run env -u DISPLAY -u WAYLAND_DISPLAY build/game/eggquest --help >/dev/null ;;

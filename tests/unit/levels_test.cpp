@@ -206,6 +206,18 @@ TEST(LevelLink, RoundTripsAndStaysShort) {
   EXPECT_EQ(encodeLevelLink(builtIn).substr(0, 2), "1.");
 }
 
+// A link shared today opens in every later version: the encoding of a set never changes.
+TEST(LevelLink, ASharedLinkKeepsItsLevels) {
+  std::vector<Level> shipped;
+  std::string problem;
+  ASSERT_TRUE(loadLevelFile(EGGQUEST_LEVELS_DIR "/uphill-downhill.txt", shipped, problem));
+  const std::string shared = fileText(EGGQUEST_FIXTURES_DIR "/uphill-downhill.link");
+  EXPECT_EQ(encodeLevelLink(shipped), shared);
+  std::vector<Level> opened;
+  EXPECT_TRUE(decodeLevelLink(shared, opened, problem)) << problem;
+  EXPECT_EQ(opened, shipped);
+}
+
 std::string linkProblem(const std::string& link) {
   std::vector<Level> levels{plainLevel(3)};
   std::string problem;

@@ -1,6 +1,7 @@
 """The game's page with the fixture pictures in headless Chromium, WebKit and Firefox:
-browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, and of the offline
-copy install, offline, update. Stepped frames must be the desktop replay's."""
+browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, of the offline
+copy install, offline, update, and of the level editor and links editor, editor_touch,
+editor_play, links, webkit_links, level_frames. Stepped frames must be the desktop replay's."""
 import base64
 import functools
 import http.server
@@ -15,6 +16,7 @@ import threading
 
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.remote.file_detector import UselessFileDetector
 
 from browser import (KNOWN_CONSOLE, QuietHandler, cdp, chromium, firefox, poll, serve,
                      unknown_console, webkit)
@@ -117,9 +119,10 @@ def play_again_paused(driver, press):
     poll(10, lambda: notice(driver) is None, '"Play again" starts another game')
 
 
-def play(driver, actions, last, keys):
+def play(driver, actions, last, keys, levels=None):
     """Steps the paused game through frames 0 to last, actions[N] (a function, or a script for the
-    page) before frame N; the last's picture must be the desktop replay's under the key script."""
+    page) before frame N; the last's picture must be the desktop replay's under the key script
+    (and with the level file levels, if given)."""
     done = 0
     for frame in sorted(actions) + [last + 1]:
         if frame > done:
@@ -128,7 +131,8 @@ def play(driver, actions, last, keys):
         action() if callable(action) else driver.execute_script(action)
     script, desktop = (os.path.join(WORK.name, name) for name in ('keys', f'desktop-{last}.png'))
     pathlib.Path(script).write_text(f'{keys}\n{last + 1} Escape\n')
-    subprocess.run([os.environ['REPLAY'], script, '--png', f'{last}:{desktop}'],
+    subprocess.run([os.environ['REPLAY'], script, '--png', f'{last}:{desktop}'] +
+                   (['--levels', levels] if levels else []),
                    cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
     run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
                          input=base64.b64decode(data_url.partition(',')[2]), capture_output=True)
@@ -508,15 +512,298 @@ def test_update(driver):
     poll(10, lambda: list(kept(driver).values()) == [new], 'the old build is no longer kept')
 
 
+# The level editor and level links.
+STORED = "return JSON.parse(localStorage.getItem('eggquest.editor'))"
+UPHILL = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'levels',
+                      'uphill-downhill.txt')
+UPHILL_LINK = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'fixtures',
+                           'uphill-downhill.link')
+UPHILL_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'replays',
+                           'uphill-downhill.keys')
+
+
+def page_url(driver):
+    """The fixture page's address; the pages this tab opens from now on count their frames."""
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=PROBE)
+    return serve(os.environ['WEB_DIR']) + 'fixture-page/'
+
+
+def open_editor(driver, url):
+    driver.get(url + '#edit')
+    poll(30, lambda: driver.execute_script(
+        "const grid = document.getElementById('level-grid'); return grid && grid.offsetWidth"),
+        'the editor opens')
+
+
+def cell(driver, row, column):
+    """The centre of a cell of the grid, in the page's pixels."""
+    left, top, right, bottom = rect(driver, '#level-grid')[:4]
+    return (left + (column + 0.5) * (right - left) / 20, top + (row + 0.5) * (bottom - top) / 20)
+
+
+def mouse(driver, kind, where):
+    cdp(driver, 'Input.dispatchMouseEvent', type=kind, x=where[0], y=where[1], button='left',
+        buttons=0 if kind == 'mouseReleased' else 1, clickCount=1)
+
+
+def at(levels, level, row, column):
+    return levels[level][row * 20 + column]
+
+
+def page_levels_file(driver, name):
+    """The page's set as its Download writes it (the game's own writer), in a file."""
+    path = os.path.join(WORK.name, name)
+    pathlib.Path(path).write_text(driver.execute_script('return Module.levels.text()'))
+    return path
+
+
+def test_editor(driver):
+    """Ten named tiles; a mouse drag paints every cell on its way and nothing else; undo and redo
+    by button and keys; the keyboard's cursor and digits; a reload keeps the work; Open reads a
+    level file and refuses a bad one with the desktop's own message."""
+    url = page_url(driver)
+    open_editor(driver, url)
+    tiles = driver.execute_script("return [...document.querySelectorAll('#palette [data-tile]')]"
+                                  ".map((b) => [b.dataset.tile, b.getAttribute('aria-label')])")
+    assert [tile for tile, _ in tiles] == [str(code) for code in range(10)], f'palette {tiles}'
+    assert all(label for _, label in tiles), f'a tile without a name: {tiles}'
+    before = driver.execute_script("return Module.levels.builtIn().levels")
+    driver.find_element('css selector', '[data-tile="9"]').click()
+    mouse(driver, 'mousePressed', cell(driver, 3, 2))
+    for column in (4, 7):
+        mouse(driver, 'mouseMoved', cell(driver, 3, column))
+    mouse(driver, 'mouseReleased', cell(driver, 3, 7))
+    painted = driver.execute_script(STORED)['levels']
+    for column in range(20):
+        want = 9 if 2 <= column <= 7 else at(before, 0, 3, column)
+        assert at(painted, 0, 3, column) == want, f'row 3, column {column}: {painted[0][60:80]}'
+    assert painted[1:] == before[1:] and painted[0][:60] == before[0][:60], 'other cells changed'
+
+    driver.find_element('css selector', '[data-do=undo]').click()
+    assert driver.execute_script(STORED)['levels'] == before, 'undo left the stroke'
+    ActionChains(driver).key_down(Keys.CONTROL).key_down(Keys.SHIFT).send_keys('z').key_up(
+        Keys.SHIFT).key_up(Keys.CONTROL).perform()
+    assert driver.execute_script(STORED)['levels'] == painted, 'Ctrl+Shift+Z did not redo'
+    ActionChains(driver).key_down(Keys.CONTROL).send_keys('z').key_up(Keys.CONTROL).perform()
+    assert driver.execute_script(STORED)['levels'] == before, 'Ctrl+Z did not undo'
+
+    # A click paints its cell and puts the cursor there; the keys move on from it.
+    mouse(driver, 'mousePressed', cell(driver, 10, 10))
+    mouse(driver, 'mouseReleased', cell(driver, 10, 10))
+    clicked = driver.execute_script(STORED)['levels']
+    ActionChains(driver).send_keys(Keys.ARROW_LEFT, Keys.ARROW_LEFT, Keys.ARROW_DOWN, '0').perform()
+    keyed = driver.execute_script(STORED)['levels']
+    assert at(keyed, 0, 11, 8) == 0, 'the keyboard did not paint row 11, column 8'
+    changed = [i for i in range(400) if keyed[0][i] != clicked[0][i]]
+    assert changed == [11 * 20 + 8], f'the keyboard painted cells {changed}'
+    assert driver.execute_script('return [scrollX, scrollY]') == [0, 0], 'the arrows scrolled'
+
+    driver.refresh()
+    open_editor(driver, url)
+    assert driver.execute_script(STORED)['levels'] == keyed, 'a reload lost the work'
+
+    bad = os.path.join(WORK.name, 'bad-levels.txt')
+    lines = pathlib.Path(UPHILL).read_text().split('\n')
+    first = next(i for i, line in enumerate(lines) if line and not line.startswith('#'))
+    lines[first + 2] = lines[first + 2][:4] + 'x' + lines[first + 2][5:]
+    pathlib.Path(bad).write_text('\n'.join(lines))
+    desktop = subprocess.run([os.path.join(os.environ['GAME_DIR'], 'eggquest'), '--levels',
+                              'bad-levels.txt'], cwd=WORK.name, capture_output=True, text=True)
+    message = desktop.stderr.strip().removeprefix('eggquest: ')
+    assert desktop.returncode != 0 and message.startswith('bad-levels.txt:'), desktop.stderr
+    driver.find_element('id', 'level-file').send_keys(bad)
+    poll(10, lambda: message in driver.find_element('id', 'editor-status').text,
+         f'Open refuses the file with "{message}"')
+    assert driver.execute_script(STORED)['levels'] == keyed, 'a refused file changed the work'
+    driver.find_element('id', 'level-file').send_keys(os.path.abspath(UPHILL))
+    poll(10, lambda: len(driver.execute_script(STORED)['levels']) == 3, 'Open reads three levels')
+
+
+def test_editor_touch(driver):
+    """A phone: cells large enough for a finger, a tap and a drag paint, and the finger neither
+    scrolls nor zooms the page."""
+    cdp(driver, 'Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=10)
+    cdp(driver, 'Emulation.setDeviceMetricsOverride', width=390, height=844, deviceScaleFactor=1,
+        mobile=True)
+    open_editor(driver, page_url(driver))
+    left, top, right, bottom = rect(driver, '#level-grid')[:4]
+    assert (right - left) / 20 >= 40 and abs((right - left) - (bottom - top)) < 1, \
+        f'cells of {(right - left) / 20} pixels on a phone'
+    assert driver.execute_script("return getComputedStyle(document.getElementById('level-grid'))"
+                                 ".touchAction") == 'none', 'a finger on the grid may scroll'
+    assert driver.execute_script('return document.documentElement.scrollWidth') <= 390, \
+        'the page scrolls sideways'
+    before = driver.execute_script('return Module.levels.builtIn().levels')
+    fingers = Fingers(driver)
+    driver.find_element('css selector', '[data-tile="1"]').click()
+    fingers.put(1, cell(driver, 2, 1))
+    fingers.lift()
+    fingers.put(1, cell(driver, 5, 0))
+    for row in range(5, 9):
+        fingers.put(1, cell(driver, row, 0))
+    fingers.lift()
+    levels = driver.execute_script(STORED)['levels']
+    want = [2 * 20 + 1] + [row * 20 for row in range(5, 9)]
+    changed = [i for i in range(400) if levels[0][i] != before[0][i]]
+    assert changed == want and all(levels[0][i] == 1 for i in want), f'a finger painted {changed}'
+    assert driver.execute_script("return [scrollX, scrollY, visualViewport.scale, document"
+                                 ".getElementById('editor').scrollTop]") == [0, 0, 1, 0], \
+        'a finger scrolled or zoomed the page'
+
+
+def play_from_editor(driver):
+    """Presses Play, the game then paused before its first frame."""
+    driver.execute_script("document.querySelector('[data-do=play]').addEventListener('click', "
+                          "() => Module.pauseMainLoop(), { once: true })")
+    driver.find_element('css selector', '[data-do=play]').click()
+
+
+def test_editor_play(driver):
+    """Play plays the edited levels at once, frame for frame as the desktop plays its file; the
+    end page goes back to the editor with nothing lost, undo included."""
+    open_editor(driver, page_url(driver))
+    driver.find_element('css selector', '[data-tile="1"]').click()
+    for column in range(8, 13):  # a floor under the start cell: the chicken lands sooner
+        mouse(driver, 'mousePressed', cell(driver, 12, column))
+        mouse(driver, 'mouseReleased', cell(driver, 12, column))
+    edited = driver.execute_script(STORED)
+    play_from_editor(driver)
+    levels = page_levels_file(driver, 'edited.txt')  # the set Play handed to the game
+    assert not driver.find_element('id', 'level-grid').is_displayed(), 'the editor stays shown'
+    play(driver, {20: key(driver, Keys.ARROW_RIGHT), 40: key(driver, Keys.ARROW_RIGHT, 'key_up')},
+         60, '20-39 Right', levels)
+    ActionChains(driver).key_down(Keys.ESCAPE).perform()
+    driver.execute_script('Module.resumeMainLoop()')
+    poll(20, lambda: notice(driver) == 'The game is over.', 'Escape ends the game')
+    ActionChains(driver).key_up(Keys.ESCAPE).perform()
+    driver.find_element('id', 'back-to-editing').click()
+    poll(10, lambda: driver.find_element('id', 'level-grid').is_displayed(), 'back to editing')
+    assert driver.execute_script(STORED) == edited, 'the work changed by playing it'
+    driver.find_element('css selector', '[data-do=undo]').click()
+    assert at(driver.execute_script(STORED)['levels'], 0, 12, 12) != 1, 'undo was lost by playing'
+
+
+def test_links(driver):
+    """Share link fills the field with the game page's address and the levels; a new page opened
+    at it plays them as the desktop plays their file, and its button edits them; a damaged, a
+    cut and a future link each say so, offer the game's own levels, and nothing else complains."""
+    url = page_url(driver)
+    open_editor(driver, url)
+    driver.find_element('id', 'level-file').send_keys(os.path.abspath(UPHILL))
+    poll(10, lambda: len(driver.execute_script(STORED)['levels']) == 3, 'Open reads three levels')
+    driver.find_element('css selector', '[data-do=share]').click()
+    link = driver.find_element('id', 'share-link').get_attribute('value')
+    assert re.fullmatch(re.escape(url) + r'#levels=1\.[A-Za-z0-9_-]+', link), f'the link {link}'
+
+    driver.switch_to.new_window('tab')
+    page_url(driver)
+    driver.get(link)
+    poll(30, lambda: driver.find_element('id', 'edit-levels').text == 'Edit these levels',
+         'the link plays with a button to edit its levels')
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {30: key(driver, Keys.ARROW_RIGHT), 53: key(driver, Keys.ARROW_RIGHT, 'key_up')},
+         70, '30-52 Right', UPHILL)
+    driver.execute_script('localStorage.clear()')
+    driver.find_element('id', 'edit-levels').click()
+    poll(10, lambda: (driver.execute_script(STORED) or {}).get('levels') ==
+         driver.execute_script("return Module.levels.fromLink(arguments[0]).levels",
+                               link.split('#levels=')[1]), 'the editor opens on the link')
+
+    payload = link.split('#levels=')[1]
+    middle = len(payload) // 2
+    swapped = 'A' if payload[middle] != 'A' else 'B'
+    for damaged in (payload[:middle] + swapped + payload[middle + 1:], payload[:-7],
+                    '9' + payload[1:]):
+        driver.get('about:blank')
+        driver.get(url + '#levels=' + damaged)
+        text = poll(30, lambda: (n := notice(driver)) and n.startswith('These levels') and n,
+                    f'the page says the link {damaged} is damaged')
+        assert 'the link' in text, f'the page says "{text}"'
+        assert driver.find_element('id', 'built-in').is_displayed(), 'no built-in game offered'
+    driver.find_element('id', 'built-in').click()
+    poll(30, lambda: re.match(r'^OpenGL Demo - \d+\.\d\d$', driver.title), 'the built-in game')
+    assert notice(driver) is None, 'the message stays over the game'
+
+
+def test_webkit_links(driver):
+    """In WebKit: a link shared from another browser (tests/fixtures/uphill-downhill.link, as
+    Chromium's editor and the desktop's encoder make it) plays its levels as the desktop plays
+    their file."""
+    index = pathlib.Path(shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
+                                         os.path.join(WORK.name, 'page'))) / 'index.html'
+    index.write_text(index.read_text().replace('<head>', f'<head><script>{PROBE}{ERRORS}</script>'))
+    driver.get(serve(WORK.name) + 'page/#levels=' + pathlib.Path(UPHILL_LINK).read_text())
+    poll(30, lambda: driver.execute_script(
+        "return document.getElementById('edit-levels').textContent") == 'Edit these levels',
+        'the link plays')
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {30: key(driver, Keys.ARROW_RIGHT), 53: key(driver, Keys.ARROW_RIGHT, 'key_up')},
+         70, '30-52 Right', UPHILL)
+
+
+def test_level_frames(driver):
+    """A shipped level set played through its key script from a link: every level's first frame
+    and the last are the desktop replay's, and the game ends in the same frame as there."""
+    driver.get(page_url(driver) + '#levels=' + pathlib.Path(UPHILL_LINK).read_text())
+    trace = os.path.join(WORK.name, 'trace')
+    subprocess.run([os.environ['REPLAY'], UPHILL_KEYS, '--levels', UPHILL, '--trace', trace],
+                   cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
+    places = [line.split() for line in pathlib.Path(trace).read_text().splitlines()]
+    end = int(places[-1][0])
+    changes = [int(frame) for (frame, level, *_), (_, before, *_) in zip(places[1:], places)
+               if level != before]
+    assert len(changes) == 2, f'the desktop changed level at {changes}'
+    held = {}
+    for line in pathlib.Path(UPHILL_KEYS).read_text().splitlines():
+        if line.strip() and not line.startswith('#'):
+            frames, *keys = line.split()
+            first, _, last = frames.partition('-')
+            for frame in range(int(first), int(last or first) + 1):
+                held.setdefault(frame, set()).update(keys)
+    sent = {'Left': Keys.ARROW_LEFT, 'Right': Keys.ARROW_RIGHT, 'Up': Keys.ARROW_UP,
+            'Escape': Keys.ESCAPE}
+    actions = {}
+    for frame in range(end + 1):
+        now, before = held.get(frame, set()), held.get(frame - 1, set())
+        steps = [(name, 'key_down') for name in now - before] + \
+            [(name, 'key_up') for name in before - now]
+        if steps:
+            actions[frame] = lambda steps=steps: [key(driver, sent[name], kind)()
+                                                  for name, kind in steps]
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    # Stepped through the whole run, keeping the picture of each frame stepped to.
+    shots = {}
+    done = 0
+    for frame in sorted(set(actions) | {change + 1 for change in changes} | {end}):
+        if frame > done:
+            data_url, done = driver.execute_async_script(STEP, frame - done), frame
+            shots[frame - 1] = data_url
+        if frame in actions:
+            actions[frame]()
+    assert notice(driver) is None, f'the page ended before frame {end}'
+    driver.execute_async_script(STEP, 1)
+    poll(10, lambda: notice(driver) == 'The game is over.', f'the game ends in frame {end}')
+    for frame in changes + [end - 1]:
+        desktop = os.path.join(WORK.name, f'level-frame-{frame}.png')
+        subprocess.run([os.environ['REPLAY'], UPHILL_KEYS, '--levels', UPHILL, '--png',
+                        f'{frame}:{desktop}'], cwd=os.environ['FIXTURE_DIR'], check=True,
+                       capture_output=True)
+        run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
+                             input=base64.b64decode(shots[frame].partition(',')[2]),
+                             capture_output=True)
+        assert re.fullmatch(rb'0( \(0\))?', run.stderr), f"frame {frame} is not the desktop's"
+
+
 if __name__ == '__main__':
     case = sys.argv[1]
     try:
-        browser = {'webkit': webkit, 'firefox': firefox}.get(
+        browser = {'webkit': webkit, 'webkit_links': webkit, 'firefox': firefox}.get(
             case, lambda: chromium('--window-size=1000,860'))
         with browser() as driver:
             driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
+            driver.file_detector = UselessFileDetector()  # files are opened where they are
             globals()['test_' + case](driver)
-            said = (driver.execute_script('return window.errors') if case == 'webkit' else
+            said = (driver.execute_script('return window.errors') if case.startswith('webkit') else
                     driver.console() if case == 'firefox' else unknown_console(driver))
             said = [line for line in said if not any(known in line for known in KNOWN_CONSOLE)]
             assert not said, 'the console has: ' + '\n  '.join(said)
