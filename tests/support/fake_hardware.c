@@ -18,8 +18,8 @@
 
 enum { kSdl2InitJoystick = 0x200, kSdl2InitGameController = 0x2000, kSdl12InitJoystick = 0x200 };
 enum { kTypeUnknown = 0, kTypeGameController = 1, kPadAxes = 6, kPadButtons = 15 };
-static const char* const kButtonNames[kPadButtons] = {
-    "a", "", "", "", "back", "", "", "", "", "", "", "up", "down", "left", "right"};
+static const char* const kButtonNames[kPadButtons] = {"a", "", "", "",   "back", "",     "",     "",
+                                                      "",  "", "", "up", "down", "left", "right"};
 
 static struct {
   int (*initSubSystem)(uint32_t);
@@ -42,9 +42,11 @@ static int64_t nowNanoseconds(void) {
 }
 
 static int findSdl2(void) {
-  if (sdl2.attachVirtual) return 1;
+  if (sdl2.attachVirtual)
+    return 1;
   void* library = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-  if (!library) return 0;
+  if (!library)
+    return 0;
   *(void**)&sdl2.initSubSystem = dlsym(library, "SDL_InitSubSystem");
   *(void**)&sdl2.detachVirtual = dlsym(library, "SDL_JoystickDetachVirtual");
   *(void**)&sdl2.numJoysticks = dlsym(library, "SDL_NumJoysticks");
@@ -59,11 +61,13 @@ static int findSdl2(void) {
 }
 
 static void unplug(void) {
-  if (!pad) return;
+  if (!pad)
+    return;
   sdl2.close(pad);
   pad = NULL;
   for (int i = sdl2.numJoysticks() - 1; i >= 0; --i)
-    if (sdl2.isVirtual(i)) sdl2.detachVirtual(i);
+    if (sdl2.isVirtual(i))
+      sdl2.detachVirtual(i);
 }
 
 static void applyPadState(void) {
@@ -75,7 +79,8 @@ static void applyPadState(void) {
     state[length] = '\0';
     fclose(file);
   }
-  if (strcmp(state, padState) == 0 || !findSdl2()) return;
+  if (strcmp(state, padState) == 0 || !findSdl2())
+    return;
   strcpy(padState, state);
   const int raw = strncmp(state, "raw", 3) == 0;
   if (!raw && strncmp(state, "plugged", 7) != 0) {
@@ -83,27 +88,32 @@ static void applyPadState(void) {
     return;
   }
   if (!pad) {
-    const int index = sdl2.attachVirtual(raw ? kTypeUnknown : kTypeGameController, kPadAxes,
-                                         kPadButtons, 0);
+    const int index =
+        sdl2.attachVirtual(raw ? kTypeUnknown : kTypeGameController, kPadAxes, kPadButtons, 0);
     pad = index < 0 ? NULL : sdl2.open(index);
-    if (!pad) return;
+    if (!pad)
+      return;
   }
   uint8_t held[kPadButtons] = {0};
   int x = 0, y = 0;
   for (char* word = strtok(state, " \n"); word; word = strtok(NULL, " \n")) {
-    if (sscanf(word, "x=%d", &x) == 1 || sscanf(word, "y=%d", &y) == 1) continue;
+    if (sscanf(word, "x=%d", &x) == 1 || sscanf(word, "y=%d", &y) == 1)
+      continue;
     for (int button = 0; button < kPadButtons; ++button)
       held[button] |= *kButtonNames[button] && strcmp(word, kButtonNames[button]) == 0;
   }
-  for (int button = 0; button < kPadButtons; ++button) sdl2.setButton(pad, button, held[button]);
+  for (int button = 0; button < kPadButtons; ++button)
+    sdl2.setButton(pad, button, held[button]);
   sdl2.setAxis(pad, 0, (int16_t)x);
   sdl2.setAxis(pad, 1, (int16_t)y);
 }
 
 int SDL_InitSubSystem(uint32_t flags) {
   static int (*real)(uint32_t);
-  if (!real) *(void**)&real = dlsym(RTLD_NEXT, "SDL_InitSubSystem");
-  if (flags & kSdl12InitJoystick) applyPadState();
+  if (!real)
+    *(void**)&real = dlsym(RTLD_NEXT, "SDL_InitSubSystem");
+  if (flags & kSdl12InitJoystick)
+    applyPadState();
   return real(flags);
 }
 
@@ -121,7 +131,8 @@ void SDL_GL_SwapBuffers(void) {
   const int64_t refresh = hz && atoi(hz) > 0 ? 1000000000 / atoi(hz) : 0;
   int64_t now = nowNanoseconds();
   if (refresh > 0) {
-    if (!firstSwap) firstSwap = now;
+    if (!firstSwap)
+      firstSwap = now;
     const int64_t next = firstSwap + ((now - firstSwap) / refresh + 1) * refresh;
     const struct timespec until = {next / 1000000000, next % 1000000000};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, NULL) != 0) {
