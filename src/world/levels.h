@@ -32,6 +32,3 @@ std::string writeLevels(const std::vector<Level>& levels);
 // Reads a level file, refusing what is not one (missing, a folder, too large, binary) with a
 // message that names the file.
 bool loadLevelFile(const char* path, std::vector<Level>& levels, std::string& message);
-
-// Level 1 and level 2, the game's own set.
-std::vector<Level> builtInLevels();

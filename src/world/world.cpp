@@ -2,7 +2,6 @@
 // one safe way to read them.
 #include <cmath>
 
-#include "world/levels.h"
 #include "world/world.h"
 
 const TileSetEntry tileSet[kTileCodes] = {

@@ -27,6 +27,8 @@ extern const std::int32_t level2Map[kMapSize][kMapSize];
 using Level = std::array<std::array<std::int32_t, kMapSize>, kMapSize>;
 // The levels being played, in order: level1Map and level2Map unless the player chose others.
 extern std::vector<Level> playedLevels;
+// level1Map and level2Map, the game's own set.
+std::vector<Level> builtInLevels();
 extern std::int32_t currentLevel;  // 1, then one more at each egg but the last level's
 
 // The top-left corner of the character's one-unit square, y growing downwards.

@@ -96,6 +96,7 @@ SOUND_PROBE = """
 
 CONTROLS = {'Left': 'Left', 'Right': 'Right', 'Up': 'Jump'}  # data-key: aria-label
 WORK = tempfile.TemporaryDirectory()
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
 
 
 def notice(driver):
@@ -129,15 +130,22 @@ def play(driver, actions, last, keys, levels=None):
             data_url, done = driver.execute_async_script(STEP, frame - done), frame
         action = actions.get(frame, lambda: None)
         action() if callable(action) else driver.execute_script(action)
-    script, desktop = (os.path.join(WORK.name, name) for name in ('keys', f'desktop-{last}.png'))
+    script = os.path.join(WORK.name, 'keys')
     pathlib.Path(script).write_text(f'{keys}\n{last + 1} Escape\n')
-    subprocess.run([os.environ['REPLAY'], script, '--png', f'{last}:{desktop}'] +
+    assert_desktop_frame(data_url, last, script, levels)
+
+
+def assert_desktop_frame(data_url, frame, script, levels=None):
+    """The page's picture data_url must be the replay tool's frame under the key script (and with
+    the level file levels, if given)."""
+    desktop = os.path.join(WORK.name, f'desktop-{frame}.png')
+    subprocess.run([os.environ['REPLAY'], script, '--png', f'{frame}:{desktop}'] +
                    (['--levels', levels] if levels else []),
                    cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
     run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
                          input=base64.b64decode(data_url.partition(',')[2]), capture_output=True)
     # ImageMagick 6 prints the count of differing pixels, 7 adds the share in brackets: "0 (0)".
-    assert re.fullmatch(rb'0( \(0\))?', run.stderr), f"frame {last} is not the desktop's"
+    assert re.fullmatch(rb'0( \(0\))?', run.stderr), f"frame {frame} is not the desktop's"
 
 
 def open_page(driver, *before_scripts):
@@ -392,8 +400,7 @@ CACHES = """
     return kept;
   })().then(arguments[0]);
 """
-WORKER_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'web',
-                             'service_worker.cmake')
+WORKER_SCRIPT = SOURCE / 'web' / 'service_worker.cmake'
 
 
 class Site:
@@ -514,12 +521,9 @@ def test_update(driver):
 
 # The level editor and level links.
 STORED = "return JSON.parse(localStorage.getItem('eggquest.editor'))"
-UPHILL = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'levels',
-                      'uphill-downhill.txt')
-UPHILL_LINK = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'fixtures',
-                           'uphill-downhill.link')
-UPHILL_KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'replays',
-                           'uphill-downhill.keys')
+UPHILL = SOURCE / 'levels' / 'uphill-downhill.txt'
+UPHILL_LINK = SOURCE / 'tests' / 'fixtures' / 'uphill-downhill.link'
+UPHILL_KEYS = SOURCE / 'tests' / 'replays' / 'uphill-downhill.keys'
 
 
 def page_url(driver):
@@ -603,7 +607,7 @@ def test_editor(driver):
     assert driver.execute_script(STORED)['levels'] == keyed, 'a reload lost the work'
 
     bad = os.path.join(WORK.name, 'bad-levels.txt')
-    lines = pathlib.Path(UPHILL).read_text().split('\n')
+    lines = UPHILL.read_text().split('\n')
     first = next(i for i, line in enumerate(lines) if line and not line.startswith('#'))
     lines[first + 2] = lines[first + 2][:4] + 'x' + lines[first + 2][5:]
     pathlib.Path(bad).write_text('\n'.join(lines))
@@ -615,7 +619,7 @@ def test_editor(driver):
     poll(10, lambda: message in driver.find_element('id', 'editor-status').text,
          f'Open refuses the file with "{message}"')
     assert driver.execute_script(STORED)['levels'] == keyed, 'a refused file changed the work'
-    driver.find_element('id', 'level-file').send_keys(os.path.abspath(UPHILL))
+    driver.find_element('id', 'level-file').send_keys(str(UPHILL))
     poll(10, lambda: len(driver.execute_script(STORED)['levels']) == 3, 'Open reads three levels')
 
 
@@ -689,7 +693,7 @@ def test_links(driver):
     cut and a future link each say so, offer the game's own levels, and nothing else complains."""
     url = page_url(driver)
     open_editor(driver, url)
-    driver.find_element('id', 'level-file').send_keys(os.path.abspath(UPHILL))
+    driver.find_element('id', 'level-file').send_keys(str(UPHILL))
     poll(10, lambda: len(driver.execute_script(STORED)['levels']) == 3, 'Open reads three levels')
     driver.find_element('css selector', '[data-do=share]').click()
     link = driver.find_element('id', 'share-link').get_attribute('value')
@@ -732,7 +736,7 @@ def test_webkit_links(driver):
     index = pathlib.Path(shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
                                          os.path.join(WORK.name, 'page'))) / 'index.html'
     index.write_text(index.read_text().replace('<head>', f'<head><script>{PROBE}{ERRORS}</script>'))
-    driver.get(serve(WORK.name) + 'page/#levels=' + pathlib.Path(UPHILL_LINK).read_text())
+    driver.get(serve(WORK.name) + 'page/#levels=' + UPHILL_LINK.read_text())
     poll(30, lambda: driver.execute_script(
         "return document.getElementById('edit-levels').textContent") == 'Edit these levels',
         'the link plays')
@@ -744,7 +748,7 @@ def test_webkit_links(driver):
 def test_level_frames(driver):
     """A shipped level set played through its key script from a link: every level's first frame
     and the last are the desktop replay's, and the game ends in the same frame as there."""
-    driver.get(page_url(driver) + '#levels=' + pathlib.Path(UPHILL_LINK).read_text())
+    driver.get(page_url(driver) + '#levels=' + UPHILL_LINK.read_text())
     trace = os.path.join(WORK.name, 'trace')
     subprocess.run([os.environ['REPLAY'], UPHILL_KEYS, '--levels', UPHILL, '--trace', trace],
                    cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
@@ -754,7 +758,7 @@ def test_level_frames(driver):
                if level != before]
     assert len(changes) == 2, f'the desktop changed level at {changes}'
     held = {}
-    for line in pathlib.Path(UPHILL_KEYS).read_text().splitlines():
+    for line in UPHILL_KEYS.read_text().splitlines():
         if line.strip() and not line.startswith('#'):
             frames, *keys = line.split()
             first, _, last = frames.partition('-')
@@ -784,14 +788,7 @@ def test_level_frames(driver):
     driver.execute_async_script(STEP, 1)
     poll(10, lambda: notice(driver) == 'The game is over.', f'the game ends in frame {end}')
     for frame in changes + [end - 1]:
-        desktop = os.path.join(WORK.name, f'level-frame-{frame}.png')
-        subprocess.run([os.environ['REPLAY'], UPHILL_KEYS, '--levels', UPHILL, '--png',
-                        f'{frame}:{desktop}'], cwd=os.environ['FIXTURE_DIR'], check=True,
-                       capture_output=True)
-        run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
-                             input=base64.b64decode(shots[frame].partition(',')[2]),
-                             capture_output=True)
-        assert re.fullmatch(rb'0( \(0\))?', run.stderr), f"frame {frame} is not the desktop's"
+        assert_desktop_frame(shots[frame], frame, UPHILL_KEYS, UPHILL)
 
 
 if __name__ == '__main__':
