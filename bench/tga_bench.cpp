@@ -3,18 +3,16 @@
 #include <benchmark/benchmark.h>
 #include <stb_image.h>
 
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
-#include "app/shell.h"
 #include "texture/texture.h"
 #include "tga_writer.h"
 #include "world/world.h"
 
 namespace {
-
-Uint32 benchTicks = 0;
-Uint8 heldKeys[SDLK_LAST];
 
 std::vector<std::uint8_t> tgaFile(int size, int channels, bool topDown) {
   Picture picture{size, size, channels, {}};
@@ -69,34 +67,32 @@ void BM_PlainCopy(benchmark::State& state) {
   const auto bytes = tgaFile(state.range(0), state.range(1), state.range(2) != 0);
   const std::size_t pixelBytes = bytes.size() - 18;
   for (auto _ : state) {
-    unsigned char* pixels = new unsigned char[pixelBytes];
-    std::memcpy(pixels, bytes.data() + 18, pixelBytes);
-    benchmark::DoNotOptimize(pixels);
+    std::unique_ptr<unsigned char[]> pixels(new unsigned char[pixelBytes]);
+    std::memcpy(pixels.get(), bytes.data() + 18, pixelBytes);
+    benchmark::DoNotOptimize(pixels.get());
     benchmark::ClobberMemory();
-    delete[] pixels;
   }
   setPixelThroughput(state);
 }
 
 // One physics step and one input step, walking back and forth on the ground.
 void BM_RulesFrame(benchmark::State& state) {
-  resetWorld();
-  resetShell();
-  keyState = heldKeys;
-  handleInput();
-  benchTicks = 1000;
+  World world = startWorld();
+  constexpr std::uint32_t kPastStartDelayMs = 1000;
+  handleInput(world, HeldKeys{}, 0);
   for (int i = 0; i < 100; ++i) {
-    updatePhysics();  // land first
+    updatePhysics(world);  // land first
   }
   int frame = 0;
   for (auto _ : state) {
-    heldKeys[SDLK_RIGHT] = (frame / 40) % 2 == 0;
-    heldKeys[SDLK_LEFT] = !heldKeys[SDLK_RIGHT];
-    updatePhysics();
-    benchmark::DoNotOptimize(handleInput());
+    HeldKeys keys;
+    keys.right = (frame / 40) % 2 == 0;
+    keys.left = !keys.right;
+    updatePhysics(world);
+    benchmark::DoNotOptimize(handleInput(world, keys, kPastStartDelayMs));
     ++frame;
   }
-  benchmark::DoNotOptimize(characterX);
+  benchmark::DoNotOptimize(world.characterX);
 }
 
 BENCHMARK(BM_GameDecoder)->Apply(imageCases);
@@ -105,12 +101,5 @@ BENCHMARK(BM_PlainCopy)->Apply(imageCases);
 BENCHMARK(BM_RulesFrame);
 
 }  // namespace
-
-// The rules read SDL's clock and the caption sets the title: here, a clock the benchmark moves
-// itself, and no window.
-Uint32 SDL_GetTicks(void) {
-  return benchTicks;
-}
-void SDL_WM_SetCaption(const char*, const char*) {}
 
 BENCHMARK_MAIN();

@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();
   }
   // Every pixel byte is read, so an unwritten or out-of-bounds one is found.
-  volatile unsigned sum =
-      accepted ? std::accumulate(image.pixels, image.pixels + pixelBytes, 0u) : 0;
+  const unsigned char* pixels = image.pixels.get();
+  volatile unsigned sum = accepted ? std::accumulate(pixels, pixels + pixelBytes, 0u) : 0;
   (void)sum;
-  delete[] image.pixels;
   return 0;
 }

@@ -4,17 +4,17 @@
 // own reader (Module.levels); this file only draws and edits tile codes.
 (() => {
   const SIZE = 20;
-  const START = { row: 10, column: 10 };
   const MOST_LEVELS = 20;
   const MOST_UNDO = 200;
-  const SKY = 2;
-  const GROUND = 1;
-  const EGG = 9;
-  const CHICKEN = 5;
   const STORED = 'eggquest.editor';
-  // The ten tiles as a player knows them; 1 is the one the chicken stands on, 9 the goal.
-  const NAMES = ['Grass', 'Ground, solid', 'Sky', 'Hill side', 'Cloud', 'Chicken', 'Sun',
-                 'Mountain peak', 'Mountain', 'Egg, the goal'];
+  // The tiles and the start cell as the game itself knows them.
+  const TILES = Module.levels.tiles();
+  const NAMES = TILES.map((tile) => tile.picture);
+  const START = Module.levels.start();
+  const GROUND = TILES.findIndex((tile) => tile.role === 'solid');
+  const EGG = TILES.findIndex((tile) => tile.role === 'egg');
+  const CHICKEN = TILES.findIndex((tile) => tile.role === 'chicken');
+  const SKY = TILES.findIndex((tile) => tile.picture === 'Sky');  // a new level's background
   const PIXELS = 32;  // a cell in the grid's own picture
 
   const page = document.createElement('section');
@@ -41,7 +41,8 @@
       <button type="button" data-do="download">Download</button>
       <button type="button" data-do="open">Open</button>
       <input type="file" id="level-file" accept=".txt,text/plain" hidden></div>
-    <p class="hint">The chicken starts at the marked cell (row 10, column 10, from 0) of level 1;
+    <p class="hint">The chicken starts at the marked cell (row ${START.row}, column
+      ${START.column}, from 0) of level 1;
       the egg of each level leads to the next. Draw with a finger, the mouse or the keyboard;
       on a touch screen two fingers move a zoomed grid.</p>`;
   document.body.append(page);
@@ -62,7 +63,7 @@
   // The game's own pictures, decoded by its TGA reader; a flat colour where one is missing.
   const pictures = [];
   function loadPictures() {
-    for (let code = 0; code < 10; code++) {
+    for (let code = 0; code < TILES.length; code++) {
       const image = Module.levels.picture(code);
       const picture = document.createElement('canvas');
       picture.width = image ? image.width : 1;
@@ -81,7 +82,7 @@
       button.type = 'button';
       button.dataset.tile = code;
       button.setAttribute('aria-label', `${name} (${code})`);
-      button.title = `${name} (key ${code})`;
+      button.title = `${name}, ${TILES[code].rule} (key ${code})`;
       button.append(pictures[code]);
       button.addEventListener('click', () => choose(code));
       return button;

@@ -3,7 +3,8 @@
 // page reads a level exactly as the desktop does. Emscripten puts this before the game's script,
 // in the same scope as its memory.
 (() => {
-  const CELLS = 400;  // 20 x 20 tile codes a level
+  const SIZE = 20;
+  const CELLS = SIZE * SIZE;  // tile codes a level
   const LINK = '#levels=';
 
   function put(bytes) {
@@ -61,6 +62,19 @@
     },
     play: () => {
       Module._playPageLevels();
+    },
+    // Each tile code's { picture, rule, role }: role is 'solid', 'egg', 'chicken' or ''.
+    tiles: () => {
+      Module._giveTileNames();
+      return text().trimEnd().split('\n').map((line) => {
+        const [picture, rule, role] = line.split('\t');
+        return { picture, rule, role };
+      });
+    },
+    // The chicken's start cell of the first level.
+    start: () => {
+      const cell = Module._startCell();
+      return { row: Math.floor(cell / SIZE), column: cell % SIZE };
     },
     // A tile's picture as ImageData, or null.
     picture: (code) => {

@@ -2,12 +2,19 @@
 // 65 Hz some animation frames pass without a game frame, as a driver's vertical sync would choose
 // on the desktop. The game's own rules stay per frame.
 (() => {
-  const GAME_FRAME_MS = 1000 / 60;
-  // A game frame runs once this much time is owed: every animation frame of a display up to
-  // 65 Hz owes that much, so none of them is skipped, however its time stamps wobble.
-  const DUE_MS = 1000 / 65;
-  // After a pause (a hidden page, the end page) the game goes on, without catching up.
-  const MOST_OWED_MS = 2 * GAME_FRAME_MS;
+  // The game's own numbers (src/app/pace.h), read once it runs: its frames a second, and the
+  // refresh rate up to which the display paces it. A game frame runs once dueMs is owed: every
+  // animation frame of a display up to that rate owes that much, so none of them is skipped,
+  // however its time stamps wobble. After a pause (a hidden page, the end page) the game goes on,
+  // without catching up more than mostOwedMs.
+  let gameFrameMs = 0;
+  let dueMs = 0;
+  let mostOwedMs = 0;
+  function readPace() {
+    gameFrameMs = 1000 / Module._framesPerSecond();
+    dueMs = 1000 / Module._displayPacedHz();
+    mostOwedMs = 2 * gameFrameMs;
+  }
 
   let frameTime = 0;  // the time stamp of the current animation frame
   let lastTime = null;
@@ -24,11 +31,12 @@
 
   // Emscripten calls this before each iteration of the game's main loop; false skips it.
   const dueNow = () => {
-    const elapsed = lastTime === null ? GAME_FRAME_MS : frameTime - lastTime;
+    if (!gameFrameMs) readPace();
+    const elapsed = lastTime === null ? gameFrameMs : frameTime - lastTime;
     lastTime = frameTime;
-    owed = Math.min(owed + elapsed, MOST_OWED_MS);
-    if (owed < DUE_MS) return false;
-    owed = Math.max(owed - GAME_FRAME_MS, 0);
+    owed = Math.min(owed + elapsed, mostOwedMs);
+    if (owed < dueMs) return false;
+    owed = Math.max(owed - gameFrameMs, 0);
     return true;
   };
   // Debian 12's and 13's Emscripten take it from Module; Debian 14's reads no preMainLoop from

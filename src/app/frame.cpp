@@ -1,18 +1,14 @@
-// The fixed OpenGL state and the frame sequence shared by the game and its replays.
+// The fixed OpenGL state and the frame sequence shared by the game, the page and the replays.
 #include "app/frame.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
-#include "app/shell.h"
 #include "render/render.h"
-#include "sound/sound.h"
-#include "texture/tile_set.h"
-#include "world/world.h"
 
 namespace {
 
@@ -26,9 +22,17 @@ bool windowIsOffscreen() {
          std::strcmp(driver, "offscreen") == 0;
 }
 
+void showFrameRate(FrameRate& frameRate) {
+  if (updateFrameRate(frameRate, SDL_GetTicks())) {
+    char caption[kCaptionSize];
+    formatCaption(frameRate.smoothedFps, caption);
+    SDL_WM_SetCaption(caption, nullptr);
+  }
+}
+
 }  // namespace
 
-int startGame(bool fullscreen) {
+int startGame(Game& game, bool fullscreen) {
   if (SDL_Init(SDL_INIT_VIDEO) < 0) {
     std::fprintf(stderr, "Unable to init SDL: %s", SDL_GetError());
     return kExitNoSdl;
@@ -44,13 +48,11 @@ int startGame(bool fullscreen) {
     SDL_Quit();
     return kExitNoWindow;
   }
-  initScene();
-  // Before the first event arrives, the keys are read from SDL's own array.
-  keyState = SDL_GetKeyState(nullptr);
+  initScene(game.textureTable);
   return 0;
 }
 
-void initScene() {
+void initScene(TextureTable& textureTable) {
   glViewport(0, 0, kWindowWidth, kWindowHeight);
   // One world unit per tile, origin at the top-left corner, y growing downwards.
   glMatrixMode(GL_PROJECTION);
@@ -62,33 +64,38 @@ void initScene() {
   glDepthFunc(GL_LEQUAL);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glEnable(GL_TEXTURE_2D);
-  loadTileSet();
+  loadTileSet(textureTable);
 }
 
-void runFrame(void (*afterEventPump)(), void (*eachEvent)(const SDL_Event&)) {
-  drawMap();
+void restartGame(Game& game, std::shared_ptr<const LevelSet> levels) {
+  game.world = startWorld(std::move(levels));
+  game.frameRate = FrameRate{};
+}
+
+void runFrame(Game& game, const std::function<FrameInput()>& readInput,
+              const std::function<void(const SDL_Event&)>& eachEvent) {
+  const World before = game.world;
+  drawMap(game.world, game.textureTable);
+  showFrameRate(game.frameRate);
   // drawMap leaves the modelview matrix on its last tile.
   glLoadIdentity();
-  drawCharacter(1.0f);
-  updatePhysics();
+  drawCharacter(game.world, game.textureTable, 1.0f);
+  updatePhysics(game.world);
 
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (event.type == SDL_QUIT) {
-      quitRequested = 1;
+      game.world.quitRequested = 1;
     }
-    keyState = SDL_GetKeyState(nullptr);
-    if (eachEvent != nullptr) {
+    if (eachEvent) {
       eachEvent(event);
     }
   }
-  if (afterEventPump != nullptr) {
-    afterEventPump();
-  }
-  if (handleInput() == 1) {
-    quitRequested = 1;
+  const FrameInput input = readInput();
+  if (handleInput(game.world, input.keys, input.msNow) == 1) {
+    game.world.quitRequested = 1;
   }
   glFlush();
   SDL_GL_SwapBuffers();
-  listenToFrame();
+  listenToFrame(game.sound, before, game.world);
 }

@@ -1,19 +1,49 @@
-// Start-up of the OpenGL scene and the one frame that the game repeats until it ends.
+// Start-up of the OpenGL scene and the one frame that the game repeats until it ends, shared by
+// the desktop game, the page and the replay tool, each of which holds its own Game.
 #pragma once
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/frame_rate.h"
+#include "sound/sound.h"
+#include "texture/tile_set.h"
+#include "world/world.h"
+
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+
+// One running game: its world, the pictures it draws, its caption's counters and its sound.
+struct Game {
+  World world = startWorld();
+  TextureTable textureTable;
+  FrameRate frameRate;
+  SoundPlayer sound;
+};
+
+// What the rules are to read in a frame, taken once its events are drained: the keys held (from
+// the keyboard and the pad, or a replay's script) and the millisecond clock.
+struct FrameInput {
+  HeldKeys keys;
+  std::uint32_t msNow = 0;
+};
+
 // Starts SDL, opens the 800 x 600 OpenGL window (filling the screen, scaled at 4:3, when
-// fullscreen) and sets up the scene. Returns 0 when the game can run, else the exit status to end
-// with, its message already on standard error.
-int startGame(bool fullscreen = false);
+// fullscreen) and sets up the scene and the game's textures. Returns 0 when the game can run,
+// else the exit status to end with, its message already on standard error.
+int startGame(Game& game, bool fullscreen = false);
 
 // Fixed OpenGL state for the whole run, then the tile set; needs the window's context.
-void initScene();
+void initScene(TextureTable& textureTable);
 
-// One frame: draw, step the rules, drain the events, apply the keys, swap; then the sound effects
-// that the frame's changes call for.
-// afterEventPump, when given, runs between the event pump and the keys, so that a replay can
-// supply its own held keys to the very same frame, and the desktop add its gamepad's. eachEvent,
-// when given, also sees every event the pump drains.
-void runFrame(void (*afterEventPump)() = nullptr, void (*eachEvent)(const SDL_Event&) = nullptr);
+// The game back at the start of a run of these levels, its caption's counters too: "Play again".
+void restartGame(Game& game, std::shared_ptr<const LevelSet> levels);
+
+// One frame: draw, show the rate, step the rules, drain the events, apply the keys, swap; then
+// the sound effects that the frame's changes call for. eachEvent, when given, also sees every
+// event the pump drains.
+void runFrame(Game& game, const std::function<FrameInput()>& readInput,
+              const std::function<void(const SDL_Event&)>& eachEvent = nullptr);

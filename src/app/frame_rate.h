@@ -1,13 +1,24 @@
-// The window caption's smoothed frame rate.
+// The window caption's smoothed frame rate: the counting, without SDL, so that it can be tested.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-// Counts frames and, at most ten times a second, shows the smoothed frame rate in the caption.
-// Called once per frame, as the last act of drawing the map.
-void updateFrameRate();
-extern std::int32_t frameCount;
-extern float smoothedFps;
+// The caption's counters, the shell's own.
+struct FrameRate {
+  bool started = false;
+  std::uint32_t lastUpdateMs = 0;  // when the rate was last worked out
+  std::int32_t frameCount = 0;     // frames since then, the updating one included
+  float smoothedFps = 0.0f;
+};
 
-// Puts the caption counters back to the start of a run.
-void resetFrameRate();
+constexpr std::size_t kCaptionSize = 80;
+
+// Counts the frame drawn at nowMs, a millisecond clock that may wrap. More than 100 ms after the
+// last update, works out the rate since, averages it with the one shown and returns true: the
+// caption is then to show smoothedFps. At most ten times a second, so the title is not rewritten
+// every frame.
+bool updateFrameRate(FrameRate& rate, std::uint32_t nowMs);
+
+// The caption showing the given rate.
+void formatCaption(float fps, char (&caption)[kCaptionSize]);

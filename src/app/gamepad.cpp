@@ -10,9 +10,6 @@ namespace {
 
 constexpr Uint32 kRescanIntervalMs = 1000;
 
-SDL_Joystick* openPad = nullptr;
-Uint32 lastScanTicks = 0;
-
 bool holdsAnything(const PadState& pad) {
   for (Uint8 button : pad.buttons) {
     if (button != 0) {
@@ -24,47 +21,45 @@ bool holdsAnything(const PadState& pad) {
 
 }  // namespace
 
-PadState gamepad;
-
 void chooseGamepadLayout() {
   setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
 }
 
-void openGamepad() {
-  lastScanTicks = SDL_GetTicks();
+void openGamepad(Gamepad& pad) {
+  pad.lastScanTicks = SDL_GetTicks();
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) {
     return;
   }
   if (SDL_NumJoysticks() > 0) {
-    openPad = SDL_JoystickOpen(0);
+    pad.open = SDL_JoystickOpen(0);
   }
 }
 
-void readGamepad() {
-  gamepad = PadState{};
-  if (openPad == nullptr) {
+void readGamepad(Gamepad& pad) {
+  pad.state = PadState{};
+  if (pad.open == nullptr) {
     return;
   }
   SDL_JoystickUpdate();
-  gamepad.connected = true;
-  const int buttons = SDL_JoystickNumButtons(openPad);
+  pad.state.connected = true;
+  const int buttons = SDL_JoystickNumButtons(pad.open);
   for (int button = 0; button < kPadButtons && button < buttons; ++button) {
-    gamepad.buttons[button] = SDL_JoystickGetButton(openPad, button);
+    pad.state.buttons[button] = SDL_JoystickGetButton(pad.open, button);
   }
-  if (SDL_JoystickNumAxes(openPad) > kPadStickY) {
-    gamepad.stickX = SDL_JoystickGetAxis(openPad, kPadStickX);
-    gamepad.stickY = SDL_JoystickGetAxis(openPad, kPadStickY);
+  if (SDL_JoystickNumAxes(pad.open) > kPadStickY) {
+    pad.state.stickX = SDL_JoystickGetAxis(pad.open, kPadStickX);
+    pad.state.stickY = SDL_JoystickGetAxis(pad.open, kPadStickY);
   }
 }
 
-void rescanGamepads() {
+void rescanGamepads(Gamepad& pad) {
   const Uint32 now = SDL_GetTicks();
-  if (static_cast<Sint32>(now - lastScanTicks) < static_cast<Sint32>(kRescanIntervalMs) ||
-      (openPad != nullptr && holdsAnything(gamepad))) {
+  if (static_cast<Sint32>(now - pad.lastScanTicks) < static_cast<Sint32>(kRescanIntervalMs) ||
+      (pad.open != nullptr && holdsAnything(pad.state))) {
     return;
   }
   // An unplugged pad stays open and reads as holding nothing, so it is looked past the same way.
-  openPad = nullptr;
+  pad.open = nullptr;
   SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-  openGamepad();
+  openGamepad(pad);
 }

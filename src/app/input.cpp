@@ -1,9 +1,6 @@
 // The gamepad's game keys, merged with the keyboard's.
 #include "app/input.h"
 
-#include <cstring>
-#include <initializer_list>
-
 bool padHolds(const PadState& pad, SDLKey key) {
   if (!pad.connected) {
     return false;
@@ -22,15 +19,14 @@ bool padHolds(const PadState& pad, SDLKey key) {
   }
 }
 
-void mergeHeldKeys(const Uint8* keyboard, const PadState& pad, Uint8* merged) {
-  if (keyboard != nullptr) {
-    std::memcpy(merged, keyboard, SDLK_LAST);
-  } else {
-    std::memset(merged, 0, SDLK_LAST);
-  }
-  for (SDLKey key : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_ESCAPE}) {
-    if (padHolds(pad, key)) {
-      merged[key] = 1;
-    }
-  }
+HeldKeys mergeHeldKeys(const Uint8* keyboard, const PadState& pad) {
+  const auto held = [&](SDLKey key) {
+    return (keyboard != nullptr && keyboard[key] != 0) || padHolds(pad, key);
+  };
+  HeldKeys keys;
+  keys.left = held(SDLK_LEFT);
+  keys.right = held(SDLK_RIGHT);
+  keys.up = held(SDLK_UP);
+  keys.escape = held(SDLK_ESCAPE);
+  return keys;
 }

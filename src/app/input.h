@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include "world/world.h"
+
 // A pad as SDL's game-controller layout reports it; the buttons the game uses, by number.
 constexpr int kPadButtonA = 0;  // the bottom face button
 constexpr int kPadButtonBack = 4;
@@ -27,6 +29,7 @@ struct PadState {
 // Whether the pad holds the game key: walking, jumping, or ending as Escape does.
 bool padHolds(const PadState& pad, SDLKey key);
 
-// The keyboard's held keys with the pad's added: a key is held while either holds it, so letting
-// go on one never cancels the other. merged has SDLK_LAST entries, as keyboard has.
-void mergeHeldKeys(const Uint8* keyboard, const PadState& pad, Uint8* merged);
+// The game's keys held on the keyboard (SDL's held-key bytes, by SDLK_ value; null before SDL
+// has any) or on the pad: a key is held while either holds it, so letting go on one never cancels
+// the other.
+HeldKeys mergeHeldKeys(const Uint8* keyboard, const PadState& pad);

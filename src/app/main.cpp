@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "app/frame.h"
 #include "app/gamepad.h"
 #include "app/input.h"
 #include "app/pace.h"
-#include "app/shell.h"
-#include "sound/sound.h"
 #include "world/levels.h"
 
 namespace {
@@ -34,14 +34,6 @@ constexpr char kUsage[] =
     "Keys: Left and Right walk, Up jumps, Escape ends. A gamepad: the D-pad or left stick walks,\n"
     "A or D-pad up jumps, Back ends.\n";
 
-Uint8 heldKeys[SDLK_LAST];
-
-void holdKeyboardAndGamepad() {
-  readGamepad();
-  mergeHeldKeys(SDL_GetKeyState(nullptr), gamepad, heldKeys);
-  keyState = heldKeys;
-}
-
 void toggleFullscreenOnKey(const SDL_Event& event) {
   if (event.type != SDL_KEYDOWN) {
     return;
@@ -54,8 +46,18 @@ void toggleFullscreenOnKey(const SDL_Event& event) {
   }
 }
 
+// The desktop's one game, and what paces and plays it: the shell's state, held here alone.
+Game game;
+FrameSchedule schedule;
+Gamepad gamepad;
+
+FrameInput keyboardAndGamepad() {
+  readGamepad(gamepad);
+  return {mergeHeldKeys(SDL_GetKeyState(nullptr), gamepad.state), SDL_GetTicks()};
+}
+
 void runDesktopFrame() {
-  runFrame(holdKeyboardAndGamepad, toggleFullscreenOnKey);
+  runFrame(game, keyboardAndGamepad, toggleFullscreenOnKey);
 }
 
 }  // namespace
@@ -63,6 +65,7 @@ void runDesktopFrame() {
 int main(int argc, char* argv[]) {
   bool muted = false;
   bool fullscreen = false;
+  LevelSet levels = builtInLevels();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--levels") == 0) {
       if (i + 1 == argc) {
@@ -71,7 +74,7 @@ int main(int argc, char* argv[]) {
       }
       // Read whole before any window opens: a refused file leaves nothing half-played.
       std::string problem;
-      if (!loadLevelFile(argv[++i], playedLevels, problem)) {
+      if (!loadLevelFile(argv[++i], levels, problem)) {
         std::fprintf(stderr, "eggquest: %s\n", problem.c_str());
         return kExitBadLevelFile;
       }
@@ -80,7 +83,7 @@ int main(int argc, char* argv[]) {
     } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
       fullscreen = true;
     } else if (std::strcmp(argv[i], "--no-frame-limit") == 0) {
-      frameLimitOn = false;
+      schedule.limitOn = false;
     } else if (std::strcmp(argv[i], "--help") == 0) {
       std::fputs(kUsage, stdout);
       return kExitHelp;
@@ -90,26 +93,28 @@ int main(int argc, char* argv[]) {
       return kExitUnknownOption;
     }
   }
+  game.world = startWorld(std::make_shared<const LevelSet>(std::move(levels)));
   chooseGamepadLayout();
   // Fullscreen scales the 800 x 600 picture by whole source pixels: sharp, as the tiles are drawn.
   setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
-  if (const int failed = startGame(fullscreen)) {
+  if (const int failed = startGame(game, fullscreen)) {
     return failed;
   }
-  openGamepad();
+  openGamepad(gamepad);
   // The sound starts once the first frame is on the screen, which it does not delay, and only if
   // the game goes on; muted, the sound device is never opened.
   runDesktopFrame();
-  if (!muted && quitRequested == 0) {
-    startSound();
+  if (!muted && game.world.quitRequested == 0) {
+    startSound(game.sound);
   }
-  while (quitRequested == 0) {
-    rescanGamepads();
-    paceFrame();
+  const PaceClock clock = monotonicClock();
+  while (game.world.quitRequested == 0) {
+    rescanGamepads(gamepad);
+    paceFrame(schedule, clock);
     runDesktopFrame();
   }
-  // The second egg ends the game in its own frame, without waiting for its sound.
-  stopSound();
+  // The last egg ends the game in its own frame, without waiting for its sound.
+  stopSound(game.sound);
   SDL_Quit();
   return kExitNormal;
 }

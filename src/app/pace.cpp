@@ -10,7 +10,7 @@ namespace {
 constexpr Nanoseconds kNanosecondsPerSecond = 1'000'000'000;
 // A frame that took about a refresh of 60 Hz without waiting for the schedule: vertical sync
 // at the game's own rate paces the loop, and waiting as well would only cost refreshes.
-constexpr Nanoseconds kShortestRefresh = kNanosecondsPerSecond / 65;
+constexpr Nanoseconds kShortestRefresh = kNanosecondsPerSecond / kDisplayPacedHz;
 constexpr Nanoseconds kLongestRefresh = kNanosecondsPerSecond / 55;
 
 // Frame k's time after the schedule's start, exact in whole nanoseconds: no rounding piles up.
@@ -34,54 +34,41 @@ void sleepUntilMonotonic(Nanoseconds due) {
 
 }  // namespace
 
-bool frameLimitOn = true;
-Nanoseconds scheduleStart = 0;
-std::int64_t framesScheduled = 0;
-bool scheduleStarted = false;
-Nanoseconds frameStarted = 0;
-bool frameWaited = false;
-Nanoseconds (*paceClock)() = monotonicNow;
-void (*paceSleepUntil)(Nanoseconds) = sleepUntilMonotonic;
+PaceClock monotonicClock() {
+  return {monotonicNow, sleepUntilMonotonic};
+}
 
-Nanoseconds nextFrameDue(Nanoseconds frameStart, Nanoseconds now) {
+Nanoseconds nextFrameDue(FrameSchedule& schedule, Nanoseconds frameStart, Nanoseconds now) {
   const Nanoseconds framePeriod = sinceStart(1);
-  if (!scheduleStarted) {
-    scheduleStart = now;
-    framesScheduled = 0;
-    scheduleStarted = true;
+  if (!schedule.started) {
+    schedule.start = now;
+    schedule.framesScheduled = 0;
+    schedule.started = true;
   }
-  framesScheduled += 1;
-  Nanoseconds due = scheduleStart + sinceStart(framesScheduled);
+  schedule.framesScheduled += 1;
+  Nanoseconds due = schedule.start + sinceStart(schedule.framesScheduled);
   // Frames lost to a stall, a slower display or a slow machine are not made up in a burst. A
   // clock that went back (it should not) would otherwise mean a long sleep.
   const Nanoseconds frameTime = now - frameStart;
   const bool displayPaced =
-      !frameWaited && frameTime >= kShortestRefresh && frameTime <= kLongestRefresh;
+      !schedule.frameWaited && frameTime >= kShortestRefresh && frameTime <= kLongestRefresh;
   if (displayPaced || now - due > framePeriod || due - now > 2 * framePeriod) {
-    scheduleStart = now;
-    framesScheduled = 0;
+    schedule.start = now;
+    schedule.framesScheduled = 0;
     due = now;
   }
   return due;
 }
 
-void paceFrame() {
-  if (!frameLimitOn) {
+void paceFrame(FrameSchedule& schedule, const PaceClock& clock) {
+  if (!schedule.limitOn) {
     return;
   }
-  const Nanoseconds now = paceClock();
-  const Nanoseconds due = nextFrameDue(frameStarted, now);
-  frameWaited = due > now;
-  if (frameWaited) {
-    paceSleepUntil(due);
+  const Nanoseconds now = clock.now();
+  const Nanoseconds due = nextFrameDue(schedule, schedule.frameStarted, now);
+  schedule.frameWaited = due > now;
+  if (schedule.frameWaited) {
+    clock.sleepUntil(due);
   }
-  frameStarted = paceClock();
-}
-
-void resetPace() {
-  scheduleStart = 0;
-  framesScheduled = 0;
-  scheduleStarted = false;
-  frameStarted = 0;
-  frameWaited = false;
+  schedule.frameStarted = clock.now();
 }

@@ -5,25 +5,33 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/frame.h"
-#include "app/shell.h"
-#include "sound/sound.h"
-#include "texture/tile_set.h"
+#include "app/input.h"
+#include "app/pace.h"
 #include "world/level_link.h"
 #include "world/levels.h"
 #include "world/world.h"
 
 namespace {
 
-// As many frames as the display refreshes, the speed the game is tuned for.
+// As many frames as the display refreshes; web/pace.js lets some pass on fast displays.
 constexpr int kFramesAtDisplayRate = 0;
 
+// The page's one game: the shell's state, held here alone.
+Game game;
+
+// The page merges its touch controls and gamepads into SDL's keyboard (web/input.js).
+FrameInput pageKeys() {
+  return {mergeHeldKeys(SDL_GetKeyState(nullptr), PadState{}), SDL_GetTicks()};
+}
+
 void browserFrame() {
-  runFrame();
-  if (quitRequested != 0) {
+  runFrame(game, pageKeys);
+  if (game.world.quitRequested != 0) {
     emscripten_cancel_main_loop();
     // There is no process to end: the page says the game is over and offers another.
     EM_ASM({
@@ -43,7 +51,7 @@ void runFrames() {
 // link last gave; it is played only when the page asks.
 std::string levelInput;
 std::string levelOutput;
-std::vector<Level> pageLevels;
+LevelSet pageLevels;
 // Where a file the player opens is read, under its own name, as the desktop reads it.
 constexpr const char* kOpenedFolder = "/opened";
 
@@ -95,7 +103,7 @@ EMSCRIPTEN_KEEPALIVE int takeLevelCodes() {
     levelOutput = "a level set is whole levels of 20 x 20 tile codes";
     return 0;
   }
-  std::vector<Level> levels(levelInput.size() / cells);
+  LevelSet levels(levelInput.size() / cells);
   for (std::size_t i = 0; i < levelInput.size(); ++i) {
     const int code = static_cast<unsigned char>(levelInput[i]);
     levels[i / cells][i % cells / kMapSize][i % kMapSize] = code < kTileCodes ? code : -1;
@@ -131,7 +139,7 @@ EMSCRIPTEN_KEEPALIVE int takeLevelFile() {
   std::fclose(file);
   // From the file's own folder, so that the message names it as the player knows it.
   chdir(kOpenedFolder);
-  std::vector<Level> levels;
+  LevelSet levels;
   const bool read = loadLevelFile(name.c_str(), levels, levelOutput);
   chdir("/");
   unlink(path.c_str());
@@ -168,14 +176,13 @@ EMSCRIPTEN_KEEPALIVE void giveLevelLink() {
 // picture that could not be read.
 EMSCRIPTEN_KEEPALIVE int giveTilePicture(int code) {
   levelOutput.clear();
-  if (code < 0 || code >= kTileCodes || !textureTable[code] ||
-      textureTable[code]->imageData == nullptr) {
+  if (code < 0 || code >= kTileCodes || !game.textureTable[code].imageData) {
     return 0;
   }
-  const Texture& picture = *textureTable[code];
+  const Texture& picture = game.textureTable[code];
   const std::uint32_t channels = picture.bpp / 8;
   for (std::uint32_t y = picture.height; y-- > 0;) {
-    const unsigned char* row = picture.imageData + std::size_t{y} * picture.width * channels;
+    const unsigned char* row = picture.imageData.get() + std::size_t{y} * picture.width * channels;
     for (std::uint32_t x = 0; x < picture.width; ++x) {
       const unsigned char* pixel = row + std::size_t{x} * channels;
       levelOutput.append(reinterpret_cast<const char*>(pixel), 3);
@@ -185,33 +192,59 @@ EMSCRIPTEN_KEEPALIVE int giveTilePicture(int code) {
   return static_cast<int>(picture.width);
 }
 
+// Each tile code's picture, rule and role to the rules (solid, egg, chicken or nothing), a line
+// each, a tab between: the editor's labels and the codes it paints with.
+EMSCRIPTEN_KEEPALIVE void giveTileNames() {
+  levelOutput.clear();
+  for (int code = 0; code < kTileCodes; ++code) {
+    const char* role = code == kSolidTile       ? "solid"
+                       : code == kEggTile       ? "egg"
+                       : code == kCharacterTile ? "chicken"
+                                                : "";
+    levelOutput += std::string(tileSet[code].picture) + "\t" + tileSet[code].rule + "\t" + role +
+                   "\n";
+  }
+}
+
+// The cell the chicken starts in, row * 20 + column: the editor marks it.
+EMSCRIPTEN_KEEPALIVE int startCell() {
+  return cellIndex(kStartY) * kMapSize + cellIndex(kStartX);
+}
+
+// The game's frame rate, and the display rate up to which every animation frame is a game frame:
+// web/pace.js paces the page by them.
+EMSCRIPTEN_KEEPALIVE int framesPerSecond() {
+  return kFramesPerSecond;
+}
+
+EMSCRIPTEN_KEEPALIVE int displayPacedHz() {
+  return kDisplayPacedHz;
+}
+
 // Plays the page's set from its start, as "Play again" plays the game's.
 EMSCRIPTEN_KEEPALIVE void playPageLevels() {
-  playedLevels = pageLevels;
-  resetWorld();
-  resetShell();
+  restartGame(game, std::make_shared<const LevelSet>(pageLevels));
   runFrames();
 }
 
-}  // extern "C"
-
 // The page's "Play again": the level, the character and the caption back to the start.
-extern "C" EMSCRIPTEN_KEEPALIVE void playAgain() {
-  resetWorld();
-  resetShell();
+EMSCRIPTEN_KEEPALIVE void playAgain() {
+  restartGame(game, game.world.levels);
   runFrames();
 }
 
 // Browsers let a page make sound only after the player's first key or touch: the page calls this
 // then, unless the player has muted it.
-extern "C" EMSCRIPTEN_KEEPALIVE void beginSound() {
-  startSound();
+EMSCRIPTEN_KEEPALIVE void beginSound() {
+  startSound(game.sound);
 }
 
 // The page's sound button.
-extern "C" EMSCRIPTEN_KEEPALIVE void muteSound(int muted) {
-  setSoundMuted(muted != 0);
+EMSCRIPTEN_KEEPALIVE void muteSound(int muted) {
+  setSoundMuted(game.sound, muted != 0);
 }
+
+}  // extern "C"
 
 int main() {
   // A link's levels are read before the first frame, which then is theirs; a link that cannot be
@@ -221,10 +254,10 @@ int main() {
   if (linkLength >= 0) {
     linkRefused = !takeLinkText(levelInput);
     if (!linkRefused) {
-      playedLevels = pageLevels;
+      game.world = startWorld(std::make_shared<const LevelSet>(pageLevels));
     }
   }
-  if (const int failed = startGame()) {
+  if (const int failed = startGame(game)) {
     return failed;
   }
   if (linkRefused) {

@@ -3,7 +3,6 @@
 
 #include <GL/gl.h>
 
-#include "app/frame_rate.h"
 #include "texture/tile_set.h"
 
 namespace {
@@ -24,7 +23,7 @@ void drawUnitQuad() {
 
 }  // namespace
 
-void drawMap() {
+void drawMap(const World& world, const TextureTable& textureTable) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_MODELVIEW);
   glColor3f(1.0f, 1.0f, 1.0f);
@@ -33,18 +32,17 @@ void drawMap() {
       glLoadIdentity();
       glTranslatef(static_cast<float>(column), static_cast<float>(row), 0.0f);
       glEnable(GL_TEXTURE_2D);
-      const int code = tileAt(currentLevel, row, column);
+      const int code = tileAt(world, row, column);
       if (code != kNoTile) {
-        glBindTexture(GL_TEXTURE_2D, textureTable[code]->texID);
+        glBindTexture(GL_TEXTURE_2D, textureTable[code].texID);
       }
       drawUnitQuad();
     }
   }
-  updateFrameRate();
 }
 
-void drawCharacter(float z) {
-  glTranslatef(characterX, characterY, z);
-  glBindTexture(GL_TEXTURE_2D, textureTable[kCharacterTile]->texID);
+void drawCharacter(const World& world, const TextureTable& textureTable, float z) {
+  glTranslatef(world.characterX, world.characterY, z);
+  glBindTexture(GL_TEXTURE_2D, textureTable[kCharacterTile].texID);
   drawUnitQuad();
 }

@@ -1,7 +1,10 @@
-// Draws the current level's tiles and the character with immediate-mode OpenGL.
+// Draws a world's current level and its character with immediate-mode OpenGL.
 #pragma once
 
-// Clears the window, draws the 20 x 20 tiles, then updates the frame-rate caption.
-void drawMap();
+#include "texture/tile_set.h"
+#include "world/world.h"
+
+// Clears the window and draws the 20 x 20 tiles of the world's current level.
+void drawMap(const World& world, const TextureTable& textureTable);
 // Draws the character's square at its position, translated to depth z.
-void drawCharacter(float z);
+void drawCharacter(const World& world, const TextureTable& textureTable, float z);

@@ -1,80 +1,59 @@
 // Playing the effects that each frame calls for, through SDL_mixer's channels.
 #include "sound/sound.h"
 
-#include "app/shell.h"
-#include "sound/sound_cues.h"
-#include "world/world.h"
-
 namespace {
 
-bool soundOpen = false;
-bool muted = false;
-Mix_Chunk* effects[kSoundEffects] = {};
-GameMoment lastMoment;
-
-GameMoment gameMomentNow() {
-  GameMoment moment;
-  moment.level = currentLevel;
-  moment.x = characterX;
-  moment.y = characterY;
-  moment.velocityY = velocityY;
-  moment.ended = quitRequested != 0;
-  return moment;
-}
-
-void play(SoundEffect effect) {
-  if (!soundOpen || muted || effects[effect] == nullptr) {
+void play(SoundPlayer& sound, SoundEffect effect) {
+  if (!sound.open || sound.muted || sound.effects[effect] == nullptr) {
     return;
   }
   // Each effect has a channel of its own, so a jump cuts the last jump short instead of adding to
   // it: at most the three effects sound together, and their volumes add up to less than full
   // scale, however long Up is held.
-  Mix_HaltChannel(effect);
-  Mix_PlayChannel(effect, effects[effect], 0);
+  sound.mixer.haltChannel(effect);
+  sound.mixer.playChannel(effect, sound.effects[effect], 0, -1);
 }
 
 }  // namespace
 
-void startSound() {
-  if (soundOpen || !openSoundDevice()) {
+void startSound(SoundPlayer& sound) {
+  if (sound.open || !loadMixer(sound.mixer) || !openSoundDevice(sound.mixer)) {
     return;
   }
-  soundOpen = true;
-  Mix_AllocateChannels(kSoundEffects);
+  sound.open = true;
+  sound.mixer.allocateChannels(kSoundEffects);
   for (int effect = 0; effect < kSoundEffects; ++effect) {
-    effects[effect] = loadSoundEffect(kSoundNames[effect]);
+    sound.effects[effect] = loadSoundEffect(sound.mixer, kSoundNames[effect]);
   }
 }
 
-void stopSound() {
-  if (!soundOpen) {
+void stopSound(SoundPlayer& sound) {
+  if (!sound.open) {
     return;
   }
-  Mix_HaltChannel(-1);
-  for (Mix_Chunk*& effect : effects) {
+  sound.mixer.haltChannel(-1);
+  for (Mix_Chunk*& effect : sound.effects) {
     if (effect != nullptr) {
-      Mix_FreeChunk(effect);
+      sound.mixer.freeChunk(effect);
       effect = nullptr;
     }
   }
-  Mix_CloseAudio();
-  soundOpen = false;
+  sound.mixer.closeAudio();
+  sound.open = false;
 }
 
-void setSoundMuted(bool mute) {
-  muted = mute;
-  if (muted && soundOpen) {
-    Mix_HaltChannel(-1);
+void setSoundMuted(SoundPlayer& sound, bool muted) {
+  sound.muted = muted;
+  if (muted && sound.open) {
+    sound.mixer.haltChannel(-1);
   }
 }
 
-void listenToFrame() {
-  const GameMoment now = gameMomentNow();
-  const unsigned cues = soundCues(lastMoment, now);
-  lastMoment = now;
+void listenToFrame(SoundPlayer& sound, const World& before, const World& after) {
+  const unsigned cues = soundCues(before, after);
   for (int effect = 0; effect < kSoundEffects; ++effect) {
     if ((cues & (1u << effect)) != 0) {
-      play(static_cast<SoundEffect>(effect));
+      play(sound, static_cast<SoundEffect>(effect));
     }
   }
 }

@@ -5,12 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class Texture {
  public:
-  // Pixels in RGB or RGBA byte order, bottom row first; owned, kept after the upload.
-  unsigned char* imageData = nullptr;
+  // Pixels in RGB or RGBA byte order, bottom row first; kept after the upload.
+  std::unique_ptr<unsigned char[]> imageData;
   std::uint32_t bpp = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;
@@ -21,11 +22,6 @@ class Texture {
   Texture(const std::string& fileName, const std::string& name);
   // An empty texture, for decoding without OpenGL.
   Texture() = default;
-  ~Texture();
-
-  // imageData has exactly one owner.
-  Texture(const Texture&) = delete;
-  Texture& operator=(const Texture&) = delete;
 
   bool loadTGA(const std::string& fileName);
   bool buildTexture(const unsigned char* pixels, std::uint32_t pixelWidth,
@@ -37,7 +33,4 @@ class Texture {
 
   // GL_RGB for 24-bit images, GL_RGBA for 32-bit ones.
   GLenum pixelFormat() const { return bpp == 32 ? GL_RGBA : GL_RGB; }
-
- private:
-  void releaseImage();
 };

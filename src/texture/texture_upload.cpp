@@ -10,7 +10,7 @@ bool Texture::loadTGA(const std::string& fileName) {
   if (!readTGAFile(fileName)) {
     return false;
   }
-  return buildTexture(imageData, width, height, pixelFormat());
+  return buildTexture(imageData.get(), width, height, pixelFormat());
 }
 
 bool Texture::buildTexture(const unsigned char* pixels, std::uint32_t pixelWidth,

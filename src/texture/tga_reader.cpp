@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,8 +121,8 @@ bool decodeTGA(const unsigned char* bytes, std::size_t length, TgaImage& image) 
   }
 
   const std::size_t size = static_cast<std::size_t>(layout.pixelBytes);
-  unsigned char* const imageData = new (std::nothrow) unsigned char[size];
-  if (imageData == nullptr) {
+  std::unique_ptr<unsigned char[]> imageData(new (std::nothrow) unsigned char[size]);
+  if (!imageData) {
     return false;
   }
 
@@ -131,14 +132,14 @@ bool decodeTGA(const unsigned char* bytes, std::size_t length, TgaImage& image) 
   for (std::uint32_t row = 0; row < height; ++row) {
     const std::uint32_t fileRow = layout.topDown ? height - 1 - row : row;
     const unsigned char* source = pixels + fileRow * rowBytes;
-    unsigned char* target = imageData + row * rowBytes;
+    unsigned char* target = imageData.get() + row * rowBytes;
     if (bpp == 32) {
       copyRowSwappingRedAndBlue32(source, target, width);
     } else {
       copyRowSwappingRedAndBlue24(source, target, width);
     }
   }
-  image.pixels = imageData;
+  image.pixels = std::move(imageData);
   return true;
 }
 

@@ -3,13 +3,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
-// A decoded image. pixels is owned by whoever asked for the decoding (delete[]), and null when
-// the bytes were refused; the size and depth are the header's once a true-colour header has been
-// read, else 0.
+// A decoded image. pixels is null when the bytes were refused; the size and depth are the header's
+// once a true-colour header has been read, else 0.
 struct TgaImage {
-  unsigned char* pixels = nullptr;
+  std::unique_ptr<unsigned char[]> pixels;
   std::uint32_t bpp = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;

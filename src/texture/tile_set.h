@@ -1,13 +1,12 @@
 // The ten textures of the tile set, indexed by tile code.
 #pragma once
 
-#include <memory>
+#include <array>
 
 #include "texture/texture.h"
 #include "world/world.h"
 
-// Every entry exists after loadTileSet(), loaded or Failed; none is released during the run.
-extern std::unique_ptr<Texture> textureTable[kTileCodes];
+using TextureTable = std::array<Texture, kTileCodes>;
 
-// Creates the ten textures in code order; needs the OpenGL context.
-void loadTileSet();
+// The ten textures in code order, each loaded or Failed; needs the OpenGL context.
+void loadTileSet(TextureTable& textureTable);

@@ -1,7 +1,4 @@
 // How the chicken moves: gravity and landing each frame, then walking and jumping from the keys.
-#include <SDL.h>
-
-#include "app/shell.h"
 #include "world/world.h"
 
 namespace {
@@ -16,86 +13,67 @@ constexpr float kLeftLimit = 0.0f;
 constexpr float kRightLimit = 19.0f;
 constexpr float kLowestLanding = 19.0f;  // a landing further down puts the character at the top
 
-bool inputClockStarted = false;
-Uint32 inputStartTicks = 0;
-
-bool keyHeld(SDLKey key) {
-  return keyState != nullptr && keyState[key] != 0;
-}
-
-void land() {
-  onGround = true;
-  characterY = static_cast<float>(characterY - kLandingPush);
-  velocityY = 0.0f;
-  if (characterY > kLowestLanding) {
-    characterY = 0.0f;
+void land(World& world) {
+  world.onGround = true;
+  world.characterY = static_cast<float>(world.characterY - kLandingPush);
+  world.velocityY = 0.0f;
+  if (world.characterY > kLowestLanding) {
+    world.characterY = 0.0f;
   }
 }
 
 }  // namespace
 
-float velocityY = 0.0f;
-bool onGround = false;
-
-void updatePhysics() {
-  const int column = cellIndex(characterX);
-  const int row = cellIndex(characterY);
-  velocityY = static_cast<float>(double{velocityY} + kGravity);
-  characterY = static_cast<float>(double{characterY} + velocityY);
+void updatePhysics(World& world) {
+  const int column = cellIndex(world.characterX);
+  const int row = cellIndex(world.characterY);
+  world.velocityY = static_cast<float>(double{world.velocityY} + kGravity);
+  world.characterY = static_cast<float>(double{world.characterY} + world.velocityY);
 
   // Only the tile just below the cell of the top-left corner counts: no walls, no ceilings. An
   // egg leads on to the next level at once, where the same cell is looked at again.
   for (;;) {
-    const int below = tileAt(currentLevel, row + 1, column);
+    const int below = tileAt(world, row + 1, column);
     if (below == kSolidTile) {
-      land();
+      land(world);
     } else if (below == kEggTile) {
-      if (currentLevel < static_cast<int>(playedLevels.size())) {
-        ++currentLevel;
+      if (world.currentLevel < levelCount(world)) {
+        ++world.currentLevel;
         continue;
       }
-      quitRequested = 1;
+      world.quitRequested = 1;
     }
     break;
   }
 }
 
-int handleInput() {
-  if (!inputClockStarted) {
-    inputStartTicks = SDL_GetTicks();
-    inputClockStarted = true;
+int handleInput(World& world, const HeldKeys& keys, std::uint32_t msNow) {
+  if (!world.inputClockStarted) {
+    world.inputStartMs = msNow;
+    world.inputClockStarted = true;
   }
-  if (keyHeld(SDLK_ESCAPE)) {
+  if (keys.escape) {
     return 1;
   }
-  const Sint32 sinceStart = static_cast<Sint32>(SDL_GetTicks() - inputStartTicks);
+  // Differences of the wrapping millisecond clock, as signed numbers.
+  const auto sinceStart = static_cast<std::int32_t>(msNow - world.inputStartMs);
   if (sinceStart > kStartDelayMs) {
-    if (keyHeld(SDLK_LEFT)) {
-      characterX = static_cast<float>(double{characterX} - kWalkStep);
+    if (keys.left) {
+      world.characterX = static_cast<float>(double{world.characterX} - kWalkStep);
     }
-    if (keyHeld(SDLK_RIGHT)) {
-      characterX = static_cast<float>(double{characterX} + kWalkStep);
+    if (keys.right) {
+      world.characterX = static_cast<float>(double{world.characterX} + kWalkStep);
     }
-    if (keyHeld(SDLK_UP) && onGround) {
-      onGround = false;
-      velocityY = kJumpSpeed;
-      characterY = static_cast<float>(double{characterY} - kJumpLift);
+    if (keys.up && world.onGround) {
+      world.onGround = false;
+      world.velocityY = kJumpSpeed;
+      world.characterY = static_cast<float>(double{world.characterY} - kJumpLift);
     }
-    if (characterX < kLeftLimit) {
-      characterX = kLeftLimit;
-    } else if (characterX > kRightLimit) {
-      characterX = kRightLimit;
+    if (world.characterX < kLeftLimit) {
+      world.characterX = kLeftLimit;
+    } else if (world.characterX > kRightLimit) {
+      world.characterX = kRightLimit;
     }
   }
   return 0;
-}
-
-void resetWorld() {
-  currentLevel = 1;
-  characterX = kStartX;
-  characterY = kStartY;
-  velocityY = 0.0f;
-  onGround = false;
-  inputClockStarted = false;
-  inputStartTicks = 0;
 }

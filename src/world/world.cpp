@@ -1,15 +1,21 @@
-// The tile set's names and files, the two built-in level maps, the levels being played, and the
-// one safe way to read them.
+// The tile set's names and files, the two built-in level maps, the start of a world, and the one
+// safe way to read a level.
 #include <cmath>
+#include <utility>
 
 #include "world/world.h"
 
 const TileSetEntry tileSet[kTileCodes] = {
-    {"Ground1", "ground01.tga"},    {"Ground2", "ground02.tga"},
-    {"Skies", "sky.tga"},           {"Mountain transition", "mountain01.tga"},
-    {"Cloud_notTile", "cloud.tga"}, {"Chicken", "character.tga"},
-    {"Sun_notTile", "sun.tga"},     {"Mountain_notTile", "mountain.tga"},
-    {"Mountain", "mountain02.tga"}, {"Egg", "egg.tga"},
+    {"Ground1", "ground01.tga", "Soil and stones", "nothing: the chicken falls through"},
+    {"Ground2", "ground02.tga", "Grass on soil", "solid: the chicken lands on it"},
+    {"Skies", "sky.tga", "Sky", "nothing"},
+    {"Mountain transition", "mountain01.tga", "Far hills", "nothing"},
+    {"Cloud_notTile", "cloud.tga", "Cloud", "nothing"},
+    {"Chicken", "character.tga", "Chicken", "nothing: a picture, not a second chicken"},
+    {"Sun_notTile", "sun.tga", "Sun", "nothing"},
+    {"Mountain_notTile", "mountain.tga", "Snowy peak", "nothing"},
+    {"Mountain", "mountain02.tga", "Mountains", "nothing"},
+    {"Egg", "egg.tga", "Egg", "goal: the next level, or the end"},
 };
 
 // clang-format off
@@ -74,14 +80,35 @@ Level levelFrom(const std::int32_t (&map)[kMapSize][kMapSize]) {
 
 }  // namespace
 
-std::vector<Level> builtInLevels() {
+LevelSet builtInLevels() {
   return {levelFrom(level1Map), levelFrom(level2Map)};
 }
 
-std::vector<Level> playedLevels = builtInLevels();
-std::int32_t currentLevel = 1;
-float characterX = kStartX;
-float characterY = kStartY;
+bool operator==(const HeldKeys& a, const HeldKeys& b) {
+  return a.left == b.left && a.right == b.right && a.up == b.up && a.escape == b.escape;
+}
+
+bool operator==(const World& a, const World& b) {
+  const bool sameLevels = a.levels == b.levels || (a.levels && b.levels && *a.levels == *b.levels);
+  return sameLevels && a.currentLevel == b.currentLevel && a.characterX == b.characterX &&
+         a.characterY == b.characterY && a.velocityY == b.velocityY && a.onGround == b.onGround &&
+         a.quitRequested == b.quitRequested && a.inputClockStarted == b.inputClockStarted &&
+         a.inputStartMs == b.inputStartMs;
+}
+
+bool operator!=(const World& a, const World& b) {
+  return !(a == b);
+}
+
+World startWorld(std::shared_ptr<const LevelSet> levels) {
+  World world;
+  world.levels = levels ? std::move(levels) : std::make_shared<const LevelSet>(builtInLevels());
+  return world;
+}
+
+int levelCount(const World& world) {
+  return world.levels ? static_cast<int>(world.levels->size()) : 0;
+}
 
 int cellIndex(float position) {
   // Far enough outside the map for every rule, and far from overflowing when a rule adds one.
@@ -98,12 +125,12 @@ int cellIndex(float position) {
   return static_cast<int>(position);
 }
 
-int tileAt(int level, int row, int column) {
+int tileAt(const World& world, int row, int column) {
   if (row < 0 || row >= kMapSize || column < 0 || column >= kMapSize) {
     return kNoTile;
   }
-  if (level < 1 || level > static_cast<int>(playedLevels.size())) {
+  if (world.currentLevel < 1 || world.currentLevel > levelCount(world)) {
     return kNoTile;
   }
-  return playedLevels[level - 1][row][column];
+  return (*world.levels)[world.currentLevel - 1][row][column];
 }

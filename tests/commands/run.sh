@@ -60,6 +60,7 @@ assert b"<title>eggquest</title>" in r.urlopen("http://127.0.0.1:8000/").read()'
   "scripts/test --quick") run scripts/test --quick -R '^Rules' ;;
   "scripts/test --web") run scripts/test --web -R web.no_webgl ;;
   "scripts/test --quick -R x11.walk") run scripts/test --quick -R x11.walk ;;
+  "scripts/test --stress 5") run scripts/test --stress 2 -R '^Rules\.' ;;
   "cmake --install build --prefix ~/.local") run cmake --install build --prefix "$WORK/local" ;;
   "~/.local/bin/eggquest")
     played SDL12COMPAT_SYNC_TO_VBLANK=1 800x600 "${LAUNCH[@]}" "$INSTALLED" ;;

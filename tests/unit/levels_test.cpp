@@ -6,13 +6,13 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "app/shell.h"
-#include "fake_sdl.h"
-#include "key_script.h"
+#include "world/key_script.h"
 #include "world/level_link.h"
 #include "world/levels.h"
 #include "world/world.h"
@@ -51,13 +51,38 @@ std::string problemIn(const std::string& text) {
   return describeLevelProblem("f", problem);
 }
 
-TEST(LevelFile, TheShippedFileIsTheBuiltInLevels) {
-  std::vector<Level> levels;
-  LevelProblem problem;
-  ASSERT_TRUE(readLevels(fileText(EGGQUEST_LEVELS_DIR "/built-in.txt"), levels, problem))
-      << problem.message;
-  EXPECT_EQ(levels, builtInLevels());
-  EXPECT_EQ(playedLevels, builtInLevels());
+// A world plays the game's own set unless given another.
+TEST(LevelFile, AWorldPlaysTheBuiltInLevelsUnlessGivenOthers) {
+  EXPECT_EQ(*startWorld().levels, builtInLevels());
+  const auto mine = std::make_shared<const LevelSet>(LevelSet{plainLevel(3)});
+  EXPECT_EQ(startWorld(mine).levels, mine);
+  ASSERT_EQ(builtInLevels().size(), 2u);
+  for (int row = 0; row < kMapSize; ++row) {
+    for (int column = 0; column < kMapSize; ++column) {
+      ASSERT_EQ(builtInLevels()[0][row][column], level1Map[row][column]);
+      ASSERT_EQ(builtInLevels()[1][row][column], level2Map[row][column]);
+    }
+  }
+}
+
+// The players' table of tile codes says what the game's own table does.
+TEST(LevelFile, TheDocumentedTilesAreTheGamesOwn) {
+  std::istringstream document(fileText(EGGQUEST_DOCS_DIR "/LEVELS.md"));
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(document, line);) {
+    if (line.rfind("| ", 0) == 0 && line.size() > 2 && line[2] >= '0' && line[2] <= '9') {
+      std::string plain;
+      for (const char c : line) {
+        plain += c == '*' ? "" : std::string(1, c);
+      }
+      rows.push_back(plain);
+    }
+  }
+  ASSERT_EQ(rows.size(), static_cast<std::size_t>(kTileCodes));
+  for (int code = 0; code < kTileCodes; ++code) {
+    EXPECT_EQ(rows[code], "| " + std::to_string(code) + " | " + tileSet[code].picture + " (`" +
+                              tileSet[code].fileName + "`) | " + tileSet[code].rule + " |");
+  }
 }
 
 TEST(LevelFile, AcceptsWhatEditorsWrite) {
@@ -279,69 +304,72 @@ TEST(LevelLink, LevelsFromALinkFollowTheFileRules) {
             "the link is damaged or incomplete: its levels do not add up");
 }
 
-// Frames as the game runs them, keys from a script, until the game ends or the script runs out.
-int playScript(const std::string& scriptPath, int& endFrame) {
+// Frames as the game runs them, keys from a script, until the game ends or the script runs out:
+// the world at the end, and the frame it ended in (-1 when it did not).
+World playScript(const std::string& scriptPath, std::shared_ptr<const LevelSet> levels,
+                 int& endFrame) {
   KeyScript script;
   std::string error;
   EXPECT_TRUE(loadKeyScript(scriptPath, script, error)) << error;
-  resetGame();
+  World world = startWorld(std::move(levels));
+  endFrame = -1;
   for (int frame = 0; frame <= lastScriptedFrame(script); ++frame) {
-    updatePhysics();
-    heldKeysAt(script, frame, heldKeys);
-    fakeTicks = frame == 0 ? 0 : kStartDelayMs + frame;
-    if (quitRequested != 0 || handleInput() != 0) {
+    updatePhysics(world);
+    if (world.quitRequested != 0 ||
+        handleInput(world, heldKeysAt(script, frame), scriptedMsAt(frame)) != 0) {
       endFrame = frame;
-      return quitRequested;
+      break;
     }
   }
-  return -1;
+  return world;
 }
 
-// Walks to each level's egg and hops onto it; returns the levels seen, frame by frame.
-std::vector<int> hopToEachEgg(const std::vector<int>& eggColumns) {
-  playedLevels.clear();
+// Walks to each level's egg and hops onto it; returns the levels seen, frame by frame, and
+// whether the game ended.
+std::vector<int> hopToEachEgg(const std::vector<int>& eggColumns, bool& ended) {
+  auto levels = std::make_shared<LevelSet>();
   for (const int column : eggColumns) {
-    playedLevels.push_back(plainLevel(column));
+    levels->push_back(plainLevel(column));
   }
-  resetGame();
+  World world = startWorld(levels);
   std::vector<int> levelsSeen;
-  for (int frame = 0; frame < 1000 && quitRequested == 0; ++frame) {
-    updatePhysics();
-    if (levelsSeen.empty() || levelsSeen.back() != currentLevel) {
-      levelsSeen.push_back(currentLevel);
+  for (int frame = 0; frame < 1000 && world.quitRequested == 0; ++frame) {
+    updatePhysics(world);
+    if (levelsSeen.empty() || levelsSeen.back() != world.currentLevel) {
+      levelsSeen.push_back(world.currentLevel);
     }
-    const float target = static_cast<float>(eggColumns[currentLevel - 1]) + 0.4f;
-    heldKeys[SDLK_RIGHT] = characterX < target - 0.15f;
-    heldKeys[SDLK_LEFT] = characterX > target + 0.15f;
-    heldKeys[SDLK_UP] = onGround && !heldKeys[SDLK_RIGHT] && !heldKeys[SDLK_LEFT];
-    fakeTicks = frame == 0 ? 0 : kStartDelayMs + frame;
-    handleInput();
+    const float target = static_cast<float>(eggColumns[world.currentLevel - 1]) + 0.4f;
+    HeldKeys keys;
+    keys.right = world.characterX < target - 0.15f;
+    keys.left = world.characterX > target + 0.15f;
+    keys.up = world.onGround && !keys.right && !keys.left;
+    handleInput(world, keys, scriptedMsAt(frame));
   }
+  ended = world.quitRequested != 0;
   return levelsSeen;
 }
 
 TEST(LevelSet, EachEggLeadsOnAndTheLastOneEndsTheGame) {
-  const std::vector<Level> saved = playedLevels;
-  EXPECT_EQ(hopToEachEgg({12, 5, 15, 0}), (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(quitRequested, 1);
-  EXPECT_EQ(hopToEachEgg({8}), (std::vector<int>{1}));
-  EXPECT_EQ(quitRequested, 1);
+  bool ended = false;
+  EXPECT_EQ(hopToEachEgg({12, 5, 15, 0}, ended), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(hopToEachEgg({8}, ended), (std::vector<int>{1}));
+  EXPECT_TRUE(ended);
   // An egg under the same cell in the next level leads on again in the same step.
-  EXPECT_EQ(hopToEachEgg({12, 12, 3}), (std::vector<int>{1, 3}));
-  EXPECT_EQ(quitRequested, 1);
-  playedLevels = saved;
+  EXPECT_EQ(hopToEachEgg({12, 12, 3}, ended), (std::vector<int>{1, 3}));
+  EXPECT_TRUE(ended);
 }
 
 TEST(LevelSet, TheShippedLevelsAreWonByTheirScripts) {
-  const std::vector<Level> saved = playedLevels;
+  auto levels = std::make_shared<LevelSet>();
   std::string problem;
-  ASSERT_TRUE(loadLevelFile(EGGQUEST_LEVELS_DIR "/uphill-downhill.txt", playedLevels, problem))
+  ASSERT_TRUE(loadLevelFile(EGGQUEST_LEVELS_DIR "/uphill-downhill.txt", *levels, problem))
       << problem;
   int endFrame = 0;
-  EXPECT_EQ(playScript(EGGQUEST_REPLAYS_DIR "/uphill-downhill.keys", endFrame), 1);
-  EXPECT_EQ(currentLevel, 3);
-  EXPECT_LT(endFrame, 600);  // the egg, before the script's closing Escape
-  playedLevels = saved;
+  const World end = playScript(EGGQUEST_REPLAYS_DIR "/uphill-downhill.keys", levels, endFrame);
+  EXPECT_EQ(end.quitRequested, 1);
+  EXPECT_EQ(end.currentLevel, 3);
+  EXPECT_EQ(endFrame, 554);  // the egg, before the script's closing Escape, as the replay says
 }
 
 }  // namespace

@@ -30,11 +30,12 @@ void fakeSleepUntil(Nanoseconds due) {
 
 // The times the game's swaps return over the given seconds, on a display of refreshHz (0: no
 // vertical sync). At stallAt (if not 0) one frame takes stallFor.
+const PaceClock kFakeClock{fakeClock, fakeSleepUntil};
+
 std::vector<Nanoseconds> swaps(double refreshHz, Nanoseconds seconds, Nanoseconds stallAt = 0,
-                               Nanoseconds stallFor = 0) {
-  resetPace();
-  paceClock = fakeClock;
-  paceSleepUntil = fakeSleepUntil;
+                               Nanoseconds stallFor = 0, bool limitOn = true) {
+  FrameSchedule schedule;
+  schedule.limitOn = limitOn;
   const auto refresh = static_cast<Nanoseconds>(refreshHz > 0 ? kSecond / refreshHz : 0);
   std::vector<Nanoseconds> times;
   fakeNow = 12345;  // no refresh at the clock's zero
@@ -50,7 +51,7 @@ std::vector<Nanoseconds> swaps(double refreshHz, Nanoseconds seconds, Nanosecond
       fakeNow = (fakeNow / refresh + 1) * refresh;
     }
     times.push_back(fakeNow);
-    paceFrame();
+    paceFrame(schedule, kFakeClock);
   }
   return times;
 }
@@ -108,19 +109,15 @@ TEST(Pace, AfterAStallTheScheduleMovesOnWithoutABurst) {
 }
 
 TEST(Pace, AClockThatJumpsBackCostsNoLongSleep) {
-  resetPace();
-  paceClock = fakeClock;
-  paceSleepUntil = fakeSleepUntil;
+  FrameSchedule schedule;
   fakeNow = 100 * kSecond;
-  paceFrame();
+  paceFrame(schedule, kFakeClock);
   fakeNow = 5 * kSecond;  // a clock set back by a minute and a half
-  EXPECT_LE(nextFrameDue(fakeNow, fakeNow) - fakeNow, kSecond / 60);
+  EXPECT_LE(nextFrameDue(schedule, fakeNow, fakeNow) - fakeNow, kSecond / 60);
 }
 
 TEST(Pace, OffItNeverWaits) {
-  frameLimitOn = false;
-  EXPECT_EQ(swaps(0, 1).size(), kSecond / kDrawTime + 1);
-  frameLimitOn = true;
+  EXPECT_EQ(swaps(0, 1, 0, 0, false).size(), kSecond / kDrawTime + 1);
 }
 
 }  // namespace

@@ -19,10 +19,29 @@ namespace {
 constexpr unsigned kNone = 0, kJump = 1u << kJumpSound, kLevel = 1u << kLevelSound,
                    kGoal = 1u << kGoalSound;
 
+// The world between two frames, as much of it as the cues read.
+struct Moment {
+  int level;
+  float x;
+  float y;
+  float velocityY;
+  bool ended;
+};
+
+World worldAt(const Moment& moment) {
+  World world = startWorld();
+  world.currentLevel = moment.level;
+  world.characterX = moment.x;
+  world.characterY = moment.y;
+  world.velocityY = moment.velocityY;
+  world.quitRequested = moment.ended ? 1 : 0;
+  return world;
+}
+
 // Sequences of moments between frames (level, x, y, speed, ended), each with the sounds the frame
 // that led to it calls for.
 TEST(SoundCues, FromMomentToMoment) {
-  using Step = std::pair<GameMoment, unsigned>;
+  using Step = std::pair<Moment, unsigned>;
   const std::vector<std::vector<Step>> sequences = {
       // Up on the ground: the jump, then the rise, the fall and a landing without Up.
       {{{1, 10, 17.9f, 0, false}, kNone},
@@ -52,7 +71,8 @@ TEST(SoundCues, FromMomentToMoment) {
   };
   for (std::size_t s = 0; s < sequences.size(); ++s) {
     for (std::size_t i = 1; i < sequences[s].size(); ++i) {
-      EXPECT_EQ(soundCues(sequences[s][i - 1].first, sequences[s][i].first), sequences[s][i].second)
+      EXPECT_EQ(soundCues(worldAt(sequences[s][i - 1].first), worldAt(sequences[s][i].first)),
+                sequences[s][i].second)
           << "sequence " << s << ", step " << i;
     }
   }

@@ -30,7 +30,7 @@ TEST(TgaReader, DecodesRgbBottomRowFirstAndRefusesOneByteLess) {
     ASSERT_TRUE(texture.parseTGA(bytes.data(), bytes.size())) << channels;
     EXPECT_EQ(texture.pixelFormat(), channels == 4 ? GL_RGBA : GL_RGB);
     std::rotate(image.pixels.begin(), image.pixels.begin() + width * channels, image.pixels.end());
-    EXPECT_TRUE(std::equal(image.pixels.begin(), image.pixels.end(), texture.imageData));
+    EXPECT_TRUE(std::equal(image.pixels.begin(), image.pixels.end(), texture.imageData.get()));
     EXPECT_FALSE(texture.parseTGA(bytes.data(), bytes.size() - 1)) << channels;
     EXPECT_EQ(texture.imageData, nullptr);
   }

@@ -452,6 +452,13 @@ def visit(driver, url, states=()):
                     s[-1] in states and s[-1], 'the service worker settles')
 
 
+# Whether a new worker has installed and waits for the old one's tabs to go, by arguments[0]().
+WAITING = """
+  navigator.serviceWorker.getRegistration().then((registration) =>
+    arguments[0](registration?.waiting?.state === 'installed'));
+"""
+
+
 def kept(driver):
     return driver.execute_async_script(CACHES)
 
@@ -503,8 +510,9 @@ def test_update(driver):
 
     is_new = "return !!document.querySelector('meta[name=build]')"
     driver.refresh()
-    two = 'caches.keys().then((names) => arguments[0](names.length === 2))'
-    poll(60, lambda: driver.execute_async_script(two), 'the new build kept beside the old one')
+    # The new build is kept whole once its worker has installed, which it does only after every
+    # file is in its cache; its cache's name appears before the files are put in.
+    poll(60, lambda: driver.execute_async_script(WAITING), 'the new build installed and waiting')
     assert not driver.execute_script(is_new), 'the new page came before its build was kept'
     assert sorted(kept(driver).values(), key=lambda files: files == new) == [old, new], \
         'a build kept files of another'
