@@ -11,6 +11,8 @@
 set -u
 root=$1
 shift
+libraries=()
+for library in "$@"; do libraries+=("$(realpath "$library")"); done
 status=0
 say() { echo "$*"; status=1; }
 
@@ -36,17 +38,18 @@ forbid 'app/' tools/*.[ch]* bench/*.[ch]* fuzz/*.[ch]*
 
 # Writable data in an object of a layer below the shell: what nm calls data or bss, leaving out
 # what the compiler itself adds (weak and unique symbols, such as the exception personality).
-for library in "$@"; do
+for library in "${libraries[@]}"; do
+  symbols=$(objdump -t "$library") || { say "$library: objdump cannot read it"; continue; }
   while read -r object symbol; do
     source=$(find src -name "${object%.o}" | head -n 1)
     case "$source" in
     src/world/* | src/texture/* | src/sound/* | src/render/*)
       say "$source holds the variable $(c++filt "$symbol"): state belongs in a value, or in the shell" ;;
     esac
-  done < <(objdump -t "$library" | awk '
+  done < <(awk '
     / file format / { object = $1; sub(/:$/, "", object) }
     $3 == "O" && $2 !~ /[wu]/ && $4 ~ /^\.(data|bss|tbss|tdata)/ && $4 !~ /^\.data\.rel\.ro/ {
-      print object, $NF }')
+      print object, $NF }' <<<"$symbols")
 done
 
 [ "$status" = 0 ] && echo "the layers run one way"

@@ -1,5 +1,6 @@
-// Draws the game's ten tile-set images from their pictures: make_images ART_DIR OUTPUT_DIR
-// For each tile code it reads ART_DIR/<name>.xpm and writes OUTPUT_DIR/<name>.tga. A picture
+// Draws the game's images from their pictures: make_images ART_DIR OUTPUT_DIR
+// For the ten tile codes and the time trial's digits it reads ART_DIR/<name>.xpm and writes
+// OUTPUT_DIR/<name>.tga. A picture
 // with a clear colour (None) becomes a 32-bit image, clear where the picture is; any other
 // picture a 24-bit one.
 #include <X11/xpm.h>
@@ -127,6 +128,28 @@ bool readPicture(const std::string& path, Picture& picture) {
   return ok;
 }
 
+// Draws ART_DIR/<stem>.xpm as OUTPUT_DIR/<fileName>, a .tga file.
+bool drawImage(const std::string& artFolder, const std::string& outputFolder,
+               const std::string& fileName) {
+  const std::string extension = ".tga";
+  if (fileName.size() <= extension.size() ||
+      fileName.compare(fileName.size() - extension.size(), extension.size(), extension) != 0) {
+    std::fprintf(stderr, "make_images: the image %s is not a .tga file\n", fileName.c_str());
+    return false;
+  }
+  const std::string stem = fileName.substr(0, fileName.size() - extension.size());
+  Picture picture;
+  if (!readPicture(artFolder + "/" + stem + ".xpm", picture)) {
+    return false;
+  }
+  const std::string path = outputFolder + "/" + fileName;
+  if (!writeFile(path, tgaBytes(makeTga(picture)))) {
+    std::fprintf(stderr, "make_images: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -134,27 +157,10 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: %s ART_DIR OUTPUT_DIR\n", argv[0]);
     return 2;
   }
-  const std::string artFolder = argv[1];
-  const std::string outputFolder = argv[2];
-  const std::string extension = ".tga";
-  for (int code = 0; code < kTileCodes; ++code) {
-    const std::string fileName = tileSet[code].fileName;
-    if (fileName.size() <= extension.size() ||
-        fileName.compare(fileName.size() - extension.size(), extension.size(), extension) != 0) {
-      std::fprintf(stderr, "make_images: tile %d's image %s is not a .tga file\n", code,
-                   fileName.c_str());
-      return 1;
-    }
-    const std::string stem = fileName.substr(0, fileName.size() - extension.size());
-    Picture picture;
-    if (!readPicture(artFolder + "/" + stem + ".xpm", picture)) {
-      return 1;
-    }
-    const std::string path = outputFolder + "/" + fileName;
-    if (!writeFile(path, tgaBytes(makeTga(picture)))) {
-      std::fprintf(stderr, "make_images: cannot write %s\n", path.c_str());
+  for (const TileSetEntry& tile : tileSet) {
+    if (!drawImage(argv[1], argv[2], tile.fileName)) {
       return 1;
     }
   }
-  return 0;
+  return drawImage(argv[1], argv[2], kTimerDigitsFile) ? 0 : 1;
 }

@@ -1,13 +1,15 @@
 // Replays the game under a key script, frame for frame, and can keep what it shows.
 //   replay SCRIPT [--levels FILE] [--trace FILE] [--png FRAME:FILE]... [--gif FILE] [--fps N]
-//          [--mute] [--sound-times FILE]
+//          [--mute] [--sound-times FILE] [--run-link] [--race RUN.keys]
 // Runs in the folder that holds the images and sounds, as the game does. The game's own frame runs
 // each frame, with the script's keys held instead of the keyboard's and the script's clock. Frames
 // are counted, not timed, so a script replays the same on every machine; --fps N only spaces them
 // out in time, N a second, as a display's vertical sync would, so that their sounds can be heard
 // or recorded (by the sound device's clock while it is open). --sound-times writes, for each
 // frame, how many seconds of sound had been mixed when it ended: where in the device's output that
-// frame's sounds begin.
+// frame's sounds begin. --run-link writes the fragment of a link to the run, "#levels=...&run=...",
+// when the script reaches the last egg: the page races it as the desktop does. --race plays a time
+// trial against the run of another key script, with its ghost and the timer in the picture.
 // Exit status: 0 when the game ended (egg, Escape or window closed) within the script, 3 when
 // the script ran out first, 1 for a bad command line, script or level file, and the game's own
 // start-up failures (1 and 2).
@@ -27,7 +29,9 @@
 
 #include "app/frame.h"
 #include "world/key_script.h"
+#include "world/level_link.h"
 #include "world/levels.h"
+#include "world/run_link.h"
 #include "world/world.h"
 
 namespace {
@@ -53,12 +57,15 @@ struct Options {
   std::map<int, std::string> pngFrames;
   int framesPerSecond = 0;  // 0: as fast as the machine draws them
   bool muted = false;
+  bool runLink = false;
+  std::string racePath;
 };
 
 // What the command line names, read and opened before any window.
 struct Files {
   KeyScript script;
   LevelSet levels = builtInLevels();
+  KeyScript race;
   File trace{nullptr, std::fclose};
   File soundTimes{nullptr, std::fclose};
 };
@@ -66,7 +73,8 @@ struct Files {
 int usage(const std::string& message) {
   std::fprintf(stderr,
                "replay: %s\nusage: replay SCRIPT [--levels FILE] [--trace FILE] "
-               "[--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute] [--sound-times FILE]\n",
+               "[--png FRAME:FILE]... [--gif FILE] [--fps N] [--mute] [--sound-times FILE] "
+               "[--run-link] [--race RUN.keys]\n",
                message.c_str());
   return kExitUsage;
 }
@@ -89,6 +97,10 @@ int readArguments(int argc, char* argv[], Options& options) {
       }
     } else if (arg == "--mute") {
       options.muted = true;
+    } else if (arg == "--run-link") {
+      options.runLink = true;
+    } else if (arg == "--race" && hasValue) {
+      options.racePath = argv[++i];
     } else if (arg == "--sound-times" && hasValue) {
       options.soundTimesPath = argv[++i];
     } else if (arg == "--png" && hasValue) {
@@ -116,9 +128,12 @@ int openFiles(const Options& options, Files& files) {
     std::fprintf(stderr, "replay: %s\n", problem.c_str());
     return kExitUsage;
   }
-  if (!loadKeyScript(options.scriptPath, files.script, problem)) {
-    std::fprintf(stderr, "replay: %s: %s\n", options.scriptPath.c_str(), problem.c_str());
-    return kExitUsage;
+  for (auto [path, script] :
+       {std::pair(&options.scriptPath, &files.script), std::pair(&options.racePath, &files.race)}) {
+    if (!path->empty() && !loadKeyScript(*path, *script, problem)) {
+      std::fprintf(stderr, "replay: %s: %s\n", path->c_str(), problem.c_str());
+      return kExitUsage;
+    }
   }
   for (auto [path, file] : {std::pair(&options.tracePath, &files.trace),
                             std::pair(&options.soundTimesPath, &files.soundTimes)}) {
@@ -299,7 +314,12 @@ int main(int argc, char* argv[]) {
     return failed;
   }
   Game game;
-  game.world = startWorld(std::make_shared<const LevelSet>(std::move(files.levels)));
+  const auto levels = std::make_shared<const LevelSet>(std::move(files.levels));
+  game.world = startWorld(levels);
+  if (!options.racePath.empty()) {
+    const KeyFrames ghost = keyFramesOf(files.race);
+    startTimeTrial(game, levels, &ghost);
+  }
   if (const int failed = startGame(game)) {
     return failed;
   }
@@ -312,6 +332,12 @@ int main(int argc, char* argv[]) {
   }
   if (outcome.ended) {
     std::printf("the game ended in frame %d\n", outcome.lastFrame);
+    if (options.runLink && game.world.goalReached) {
+      KeyFrames keys = keyFramesOf(files.script);
+      keys.resize(outcome.lastFrame + 1);
+      std::printf("#levels=%s&run=%s\n", encodeLevelLink(*game.world.levels).c_str(),
+                  encodeRunLink(*game.world.levels, keys).c_str());
+    }
     return kExitEnded;
   }
   std::printf("the script ran out after frame %d with the game still on\n", outcome.lastFrame);

@@ -31,7 +31,8 @@
     <div class="row"><button type="button" data-do="undo">Undo</button>
       <button type="button" data-do="redo">Redo</button>
       <button type="button" data-do="zoom" aria-pressed="false">Zoom</button>
-      <button type="button" data-do="play" class="main">Play</button></div>
+      <button type="button" data-do="play" class="main">Play</button>
+      <button type="button" data-do="trial">Time trial</button></div>
     <div id="grid-view"><canvas id="level-grid" width="${SIZE * PIXELS}" height="${SIZE * PIXELS}"
       tabindex="0" role="application" aria-roledescription="level grid"
       aria-label="Level grid: arrow keys move the cursor, 0 to 9 paint its cell"></canvas></div>
@@ -383,14 +384,14 @@
     },
     play() {
       if (!checked()) return;
-      playing = true;
-      page.hidden = true;
-      document.body.classList.remove('editing');
-      document.getElementById('play-again').hidden = true;
-      back.hidden = true;
-      notice.hidden = true;
-      Module.canvas.focus({ preventScroll: true });
+      toTheGame();
       Module.levels.play();
+    },
+    // The set raced against the clock and its best.
+    trial() {
+      if (!checked()) return;
+      toTheGame();
+      Module.trial.start(true);
     },
     share() {
       if (!checked()) return;
@@ -429,6 +430,16 @@
     replaceSet(answer.levels);
     say(`Opened ${file.name}: ${answer.levels.length} levels.`);
   });
+
+  function toTheGame() {
+    playing = true;
+    page.hidden = true;
+    document.body.classList.remove('editing');
+    document.getElementById('play-again').hidden = true;
+    back.hidden = true;
+    notice.hidden = true;
+    Module.canvas.focus({ preventScroll: true });
+  }
 
   function leave() {
     page.hidden = true;

@@ -85,11 +85,18 @@
     },
     // At start-up: the address's link put where the game reads it; its length, or -1 for none.
     putLinkFromAddress: () => {
-      if (!location.hash.startsWith(LINK)) return -1;
-      const link = new TextEncoder().encode(location.hash.slice(LINK.length));
+      const levels = Module.levels.fromAddress();
+      if (levels === null) return -1;
+      const link = new TextEncoder().encode(levels);
       put(link);
       return link.length;
     },
+    // The levels of the address's fragment, what follows "#levels=" up to a run, or null.
+    fromAddress: () => (location.hash.startsWith(LINK)
+      ? location.hash.slice(LINK.length).split('&')[0] : null),
+    // The game's way in and out, for the page's other scripts, as text.
+    putText: (input) => put(new TextEncoder().encode(input)),
+    output: text,
     linkRefused: () => {
       if (Module.onLinkRefused) Module.onLinkRefused(text());
     },

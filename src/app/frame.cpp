@@ -49,6 +49,7 @@ int startGame(Game& game, bool fullscreen) {
     return kExitNoWindow;
   }
   initScene(game.textureTable);
+  loadTimerDigits(game.timerDigits);
   return 0;
 }
 
@@ -70,6 +71,15 @@ void initScene(TextureTable& textureTable) {
 void restartGame(Game& game, std::shared_ptr<const LevelSet> levels) {
   game.world = startWorld(std::move(levels));
   game.frameRate = FrameRate{};
+  game.timeTrial = false;
+  game.trial = TimeTrial{};
+}
+
+void startTimeTrial(Game& game, std::shared_ptr<const LevelSet> levels,
+                    const KeyFrames* ghostKeys) {
+  restartGame(game, levels);
+  game.timeTrial = true;
+  game.trial = startTrial(std::move(levels), ghostKeys);
 }
 
 void runFrame(Game& game, const std::function<FrameInput()>& readInput,
@@ -77,9 +87,15 @@ void runFrame(Game& game, const std::function<FrameInput()>& readInput,
   const World before = game.world;
   drawMap(game.world, game.textureTable);
   showFrameRate(game.frameRate);
+  if (game.timeTrial && ghostShown(game.trial, game.world)) {
+    drawGhost(game.trial.ghost, game.textureTable);
+  }
   // drawMap leaves the modelview matrix on its last tile.
   glLoadIdentity();
   drawCharacter(game.world, game.textureTable, 1.0f);
+  if (game.timeTrial) {
+    drawTimer(formatTime(game.trial.frames), game.timerDigits);
+  }
   updatePhysics(game.world);
 
   SDL_Event event;
@@ -92,8 +108,12 @@ void runFrame(Game& game, const std::function<FrameInput()>& readInput,
     }
   }
   const FrameInput input = readInput();
-  if (handleInput(game.world, input.keys, input.msNow) == 1) {
+  const std::uint32_t msNow = game.timeTrial ? scriptedMsAt(game.trial.frames) : input.msNow;
+  if (handleInput(game.world, input.keys, msNow) == 1) {
     game.world.quitRequested = 1;
+  }
+  if (game.timeTrial) {
+    countTrialFrame(game.trial, before.currentLevel, input.keys);
   }
   glFlush();
   SDL_GL_SwapBuffers();

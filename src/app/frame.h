@@ -11,17 +11,22 @@
 #include "app/frame_rate.h"
 #include "sound/sound.h"
 #include "texture/tile_set.h"
+#include "world/run.h"
 #include "world/world.h"
 
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 
-// One running game: its world, the pictures it draws, its caption's counters and its sound.
+// One running game: its world, the pictures it draws, its caption's counters and its sound, and
+// in a time trial the trial: its timer, the player's run, the ghost.
 struct Game {
   World world = startWorld();
   TextureTable textureTable;
+  Texture timerDigits;
   FrameRate frameRate;
   SoundPlayer sound;
+  bool timeTrial = false;
+  TimeTrial trial;
 };
 
 // What the rules are to read in a frame, taken once its events are drained: the keys held (from
@@ -41,9 +46,13 @@ void initScene(TextureTable& textureTable);
 
 // The game back at the start of a run of these levels, its caption's counters too: "Play again".
 void restartGame(Game& game, std::shared_ptr<const LevelSet> levels);
+// The same, as a time trial: raced against the run of ghostKeys, or against none.
+void startTimeTrial(Game& game, std::shared_ptr<const LevelSet> levels, const KeyFrames* ghostKeys);
 
 // One frame: draw, show the rate, step the rules, drain the events, apply the keys, swap; then
 // the sound effects that the frame's changes call for. eachEvent, when given, also sees every
-// event the pump drains.
+// event the pump drains. In a time trial the ghost is drawn under the chicken and the timer over
+// everything, the frame's keys are kept, and the start delay is the run's own (frame 0), so that
+// the run kept replays exactly.
 void runFrame(Game& game, const std::function<FrameInput()>& readInput,
               const std::function<void(const SDL_Event&)>& eachEvent = nullptr);

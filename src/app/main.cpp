@@ -1,5 +1,5 @@
-// eggquest: guide the chicken to the egg in each of two levels, or of a player's own. eggquest
-// --help lists the options.
+// eggquest: guide the chicken to the egg in each of two levels, or of a player's own, and race
+// the clock and a ghost. eggquest --help lists the options.
 #include <SDL.h>
 
 #include <cstdio>
@@ -9,11 +9,14 @@
 #include <string>
 #include <utility>
 
+#include "app/bests.h"
 #include "app/frame.h"
 #include "app/gamepad.h"
 #include "app/input.h"
 #include "app/pace.h"
+#include "world/level_link.h"
 #include "world/levels.h"
+#include "world/run_link.h"
 
 namespace {
 
@@ -23,9 +26,14 @@ constexpr int kExitUnknownOption = 64;
 constexpr int kExitBadLevelFile = 65;
 
 constexpr char kUsage[] =
-    "usage: eggquest [--levels FILE] [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
+    "usage: eggquest [--levels FILE | --link LINK] [--time-trial] [--race RUN.keys]\n"
+    "                [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
     "Guide the chicken to the egg in each of two levels.\n"
     "  --levels FILE     play the levels of FILE instead (docs/LEVELS.md describes the format)\n"
+    "  --link LINK       play the levels of a level link, or race the run of a run link\n"
+    "  --time-trial      race the clock, and the best run of these levels as a ghost; the time\n"
+    "                    is written at the end, and a better one kept as the best\n"
+    "  --race RUN.keys   race the run of this key script instead of the best (a time trial)\n"
     "  --fullscreen      start filling the screen (F11 or Alt+Enter switches)\n"
     "  --mute            play without sound; the sound device is not opened\n"
     "  --no-frame-limit  draw as many frames a second as the display allows, not 60; the game\n"
@@ -33,6 +41,126 @@ constexpr char kUsage[] =
     "  --help            show this and end\n"
     "Keys: Left and Right walk, Up jumps, Escape ends. A gamepad: the D-pad or left stick walks,\n"
     "A or D-pad up jumps, Back ends.\n";
+
+struct Options {
+  bool muted = false;
+  bool fullscreen = false;
+  bool frameLimit = true;
+  bool timeTrial = false;
+  LevelSet levels = builtInLevels();
+  std::string racePath;
+  std::string runLink;
+};
+
+// What the time trial races and compares with, read before the window opens.
+struct TrialSetup {
+  std::string bestPath;  // empty where there is no data folder
+  bool hasBest = false;
+  KeptRun best;
+  bool hasGhost = false;
+  KeptRun ghost;
+};
+
+void warn(const std::string& message) {
+  std::fprintf(stderr, "eggquest: %s\n", message.c_str());
+}
+
+constexpr int kGoOn = -1;
+
+// kGoOn when the options are read, else the status to end with (after --help, or with a message
+// written).
+int readOptions(int argc, char* argv[], Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    const bool needsValue = option == "--levels" || option == "--link" || option == "--race";
+    if (needsValue && i + 1 == argc) {
+      const char* what = option == "--link" ? "a link" : "a file";
+      warn(option + " needs " + what + " (eggquest --help lists the options)");
+      return kExitUnknownOption;
+    }
+    std::string problem;
+    if (option == "--levels") {
+      // Read whole before any window opens: a refused file leaves nothing half-played.
+      if (!loadLevelFile(argv[++i], options.levels, problem)) {
+        warn(problem);
+        return kExitBadLevelFile;
+      }
+    } else if (option == "--link") {
+      std::string levels;
+      if (!splitGameLink(argv[++i], levels, options.runLink)) {
+        warn("the link holds no levels: it ends in #levels=...");
+        return kExitBadLevelFile;
+      }
+      if (!decodeLevelLink(levels, options.levels, problem)) {
+        warn(problem);
+        return kExitBadLevelFile;
+      }
+    } else if (option == "--race") {
+      options.racePath = argv[++i];
+      options.timeTrial = true;
+    } else if (option == "--time-trial") {
+      options.timeTrial = true;
+    } else if (option == "--mute") {
+      options.muted = true;
+    } else if (option == "--fullscreen") {
+      options.fullscreen = true;
+    } else if (option == "--no-frame-limit") {
+      options.frameLimit = false;
+    } else if (option == "--help") {
+      std::fputs(kUsage, stdout);
+      return kExitHelp;
+    } else {
+      warn("unknown option '" + option + "' (eggquest --help lists the options)");
+      return kExitUnknownOption;
+    }
+  }
+  return kGoOn;
+}
+
+// The best of these levels, and the ghost: a run link's run, a --race file's, or the best. A run
+// that cannot be raced is said, and the levels are played without a ghost.
+TrialSetup prepareTrial(const Options& options, const std::shared_ptr<const LevelSet>& levels) {
+  TrialSetup setup;
+  std::string message;
+  const std::string folder = bestsFolder();
+  if (!folder.empty()) {
+    setup.bestPath = bestPath(folder, levelSetId(*levels));
+    setup.hasBest = loadBest(setup.bestPath, levels, setup.best, message);
+    if (!message.empty()) {
+      warn(message);
+    }
+  }
+  if (!options.runLink.empty()) {
+    std::string problem;
+    setup.hasGhost = decodeRunLink(options.runLink, levels, setup.ghost.keys, problem);
+    if (!setup.hasGhost) {
+      warn("the link's run cannot be raced: " + problem + "; the levels are played without it");
+    }
+  } else if (!options.racePath.empty()) {
+    setup.hasGhost = loadRun(options.racePath, levels, setup.ghost, message);
+    if (!setup.hasGhost) {
+      warn(message + "; the levels are played without a ghost");
+    }
+  } else if (setup.hasBest) {
+    setup.hasGhost = true;
+    setup.ghost = setup.best;
+  }
+  return setup;
+}
+
+// A finished run's time on standard output, and the run kept when it is the best.
+void finishTrial(const TimeTrial& trial, const World& world, const TrialSetup& setup) {
+  const bool personalBest = !setup.hasBest || trial.frames < setup.best.frames;
+  std::printf("time %s s (%d frames)%s\n", formatTime(trial.frames).c_str(), trial.frames,
+              personalBest ? ", a personal best" : "");
+  std::fflush(stdout);
+  std::string message;
+  if (personalBest && !setup.bestPath.empty() &&
+      !keepBest(setup.bestPath, writeRunScript(trial.keys, levelSetId(*world.levels), trial.frames),
+                message)) {
+    warn(message);
+  }
+}
 
 void toggleFullscreenOnKey(const SDL_Event& event) {
   if (event.type != SDL_KEYDOWN) {
@@ -63,48 +191,32 @@ void runDesktopFrame() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  bool muted = false;
-  bool fullscreen = false;
-  LevelSet levels = builtInLevels();
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--levels") == 0) {
-      if (i + 1 == argc) {
-        std::fputs("eggquest: --levels needs a file (eggquest --help lists the options)\n", stderr);
-        return kExitUnknownOption;
-      }
-      // Read whole before any window opens: a refused file leaves nothing half-played.
-      std::string problem;
-      if (!loadLevelFile(argv[++i], levels, problem)) {
-        std::fprintf(stderr, "eggquest: %s\n", problem.c_str());
-        return kExitBadLevelFile;
-      }
-    } else if (std::strcmp(argv[i], "--mute") == 0) {
-      muted = true;
-    } else if (std::strcmp(argv[i], "--fullscreen") == 0) {
-      fullscreen = true;
-    } else if (std::strcmp(argv[i], "--no-frame-limit") == 0) {
-      schedule.limitOn = false;
-    } else if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
-      return kExitHelp;
-    } else {
-      std::fprintf(stderr, "eggquest: unknown option '%s' (eggquest --help lists the options)\n",
-                   argv[i]);
-      return kExitUnknownOption;
-    }
+  Options options;
+  if (const int status = readOptions(argc, argv, options); status != kGoOn) {
+    return status;
   }
-  game.world = startWorld(std::make_shared<const LevelSet>(std::move(levels)));
+  schedule.limitOn = options.frameLimit;
+  const auto levels = std::make_shared<const LevelSet>(std::move(options.levels));
+  // A run link is raced: a time trial.
+  options.timeTrial = options.timeTrial || !options.runLink.empty();
+  TrialSetup trial;
+  if (options.timeTrial) {
+    trial = prepareTrial(options, levels);
+    startTimeTrial(game, levels, trial.hasGhost ? &trial.ghost.keys : nullptr);
+  } else {
+    game.world = startWorld(levels);
+  }
   chooseGamepadLayout();
   // Fullscreen scales the 800 x 600 picture by whole source pixels: sharp, as the tiles are drawn.
   setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
-  if (const int failed = startGame(game, fullscreen)) {
+  if (const int failed = startGame(game, options.fullscreen)) {
     return failed;
   }
   openGamepad(gamepad);
   // The sound starts once the first frame is on the screen, which it does not delay, and only if
   // the game goes on; muted, the sound device is never opened.
   runDesktopFrame();
-  if (!muted && game.world.quitRequested == 0) {
+  if (!options.muted && game.world.quitRequested == 0) {
     startSound(game.sound);
   }
   const PaceClock clock = monotonicClock();
@@ -116,5 +228,9 @@ int main(int argc, char* argv[]) {
   // The last egg ends the game in its own frame, without waiting for its sound.
   stopSound(game.sound);
   SDL_Quit();
+  // Escape or a closed window is no finished run: nothing is written or kept.
+  if (game.timeTrial && game.world.goalReached) {
+    finishTrial(game.trial, game.world, trial);
+  }
   return kExitNormal;
 }

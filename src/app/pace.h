@@ -5,9 +5,11 @@
 
 #include <cstdint>
 
+#include "world/world.h"
+
 using Nanoseconds = std::int64_t;
 
-constexpr int kFramesPerSecond = 60;
+constexpr int kFramesPerSecond = kGameFramesPerSecond;
 // A display refreshing at most this often, with vertical sync, paces the frames itself: each
 // swap it holds already takes about a 60th of a second, and waiting as well would cost refreshes.
 constexpr int kDisplayPacedHz = 65;

@@ -7,13 +7,17 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/pace.h"
+#include "world/key_script.h"
 #include "world/level_link.h"
 #include "world/levels.h"
+#include "world/run.h"
+#include "world/run_link.h"
 #include "world/world.h"
 
 namespace {
@@ -52,6 +56,15 @@ void runFrames() {
 std::string levelInput;
 std::string levelOutput;
 LevelSet pageLevels;
+// The run a time trial of the page races, once handed over and found to reach the last egg.
+KeyFrames ghostKeys;
+bool hasGhost = false;
+
+// The set of a trial: the page's (the editor's or a link's), or the one being played.
+std::shared_ptr<const LevelSet> trialLevels(int pageSet) {
+  return pageSet != 0 ? std::make_shared<const LevelSet>(pageLevels) : game.world.levels;
+}
+
 // Where a file the player opens is read, under its own name, as the desktop reads it.
 constexpr const char* kOpenedFolder = "/opened";
 
@@ -201,8 +214,8 @@ EMSCRIPTEN_KEEPALIVE void giveTileNames() {
                        : code == kEggTile       ? "egg"
                        : code == kCharacterTile ? "chicken"
                                                 : "";
-    levelOutput += std::string(tileSet[code].picture) + "\t" + tileSet[code].rule + "\t" + role +
-                   "\n";
+    levelOutput +=
+        std::string(tileSet[code].picture) + "\t" + tileSet[code].rule + "\t" + role + "\n";
   }
 }
 
@@ -219,6 +232,94 @@ EMSCRIPTEN_KEEPALIVE int framesPerSecond() {
 
 EMSCRIPTEN_KEEPALIVE int displayPacedHz() {
   return kDisplayPacedHz;
+}
+
+// Time trials. The run to race is handed over before the trial starts, as a key script (the best
+// the page keeps) or as a run link's run; the page never learns its time but from here, worked out
+// by playing it. 0 with the reason in the output when it cannot be raced on the set.
+EMSCRIPTEN_KEEPALIVE int takeGhostScript(int pageSet) {
+  hasGhost = false;
+  KeyScript script;
+  std::string problem;
+  const auto levels = trialLevels(pageSet);
+  std::string madeFor;
+  int rules = 0;
+  if (!runScriptMadeFor(levelInput, madeFor, rules) || madeFor != levelSetId(*levels) ||
+      rules != kRulesVersion) {
+    levelOutput = "the run is not one of these levels with these rules";
+    return 0;
+  }
+  if (!parseKeyScript(levelInput, script, problem)) {
+    levelOutput = problem;
+    return 0;
+  }
+  KeyFrames keys = keyFramesOf(script);
+  const RunResult result = playRun(levels, keys);
+  if (!result.finished) {
+    levelOutput = "the run does not reach the last egg";
+    return 0;
+  }
+  keys.resize(result.frames);
+  ghostKeys = std::move(keys);
+  hasGhost = true;
+  return result.frames;
+}
+
+EMSCRIPTEN_KEEPALIVE int takeGhostLink(int pageSet) {
+  hasGhost = false;
+  const auto levels = trialLevels(pageSet);
+  KeyFrames keys;
+  if (!decodeRunLink(levelInput, levels, keys, levelOutput)) {
+    return 0;
+  }
+  ghostKeys = std::move(keys);
+  hasGhost = true;
+  return playRun(levels, ghostKeys).frames;
+}
+
+EMSCRIPTEN_KEEPALIVE void dropGhost() {
+  hasGhost = false;
+}
+
+// A time trial of the page's set (the editor's or a link's) or of the set being played, against
+// the ghost handed over last, if any.
+EMSCRIPTEN_KEEPALIVE void playTimeTrial(int pageSet) {
+  startTimeTrial(game, trialLevels(pageSet), hasGhost ? &ghostKeys : nullptr);
+  runFrames();
+}
+
+// The frames of the trial just finished at the last egg, and each level's in the output, a space
+// between; 0 when no trial finished.
+EMSCRIPTEN_KEEPALIVE int giveTrialResult() {
+  levelOutput.clear();
+  if (!game.timeTrial || !game.world.goalReached) {
+    return 0;
+  }
+  for (const int frames : game.trial.splits) {
+    levelOutput += (levelOutput.empty() ? "" : " ") + std::to_string(frames);
+  }
+  return game.trial.frames;
+}
+
+// The finished trial's run: as the key script the page keeps as a best, or as a link's fragment
+// with the set, "levels=...&run=...".
+EMSCRIPTEN_KEEPALIVE void giveRunScript() {
+  levelOutput = writeRunScript(game.trial.keys, levelSetId(*game.world.levels), game.trial.frames);
+}
+
+EMSCRIPTEN_KEEPALIVE void giveRunLink() {
+  levelOutput = "levels=" + encodeLevelLink(*game.world.levels) +
+                "&run=" + encodeRunLink(*game.world.levels, game.trial.keys);
+}
+
+// The set's id, by its tiles: the page keeps a best for each.
+EMSCRIPTEN_KEEPALIVE void giveLevelSetId(int pageSet) {
+  levelOutput = levelSetId(*trialLevels(pageSet));
+}
+
+// Frames as the timer shows them.
+EMSCRIPTEN_KEEPALIVE void giveTime(int frames) {
+  levelOutput = formatTime(frames);
 }
 
 // Plays the page's set from its start, as "Play again" plays the game's.
@@ -266,6 +367,17 @@ int main() {
   }
   if (linkLength >= 0) {
     EM_ASM({ Module.levels.linkPlayed(); });
+    // A run link's run is raced from the first frame; one that cannot be raced is said, and the
+    // levels are played without it.
+    if (EM_ASM_INT({ return Module.trial.putRunFromAddress(); }) >= 0) {
+      const int frames = takeGhostLink(1);
+      if (frames > 0) {
+        startTimeTrial(game, game.world.levels, &ghostKeys);
+        EM_ASM({ Module.trial.racing($0); }, frames);
+      } else {
+        EM_ASM({ Module.trial.runRefused(); });
+      }
+    }
   }
   runFrames();
   return 0;

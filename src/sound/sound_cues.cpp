@@ -13,11 +13,8 @@ unsigned soundCues(const World& before, const World& after) {
   if (after.currentLevel > before.currentLevel) {
     cues |= 1u << kLevelSound;
   }
-  // The game ends at the last level's egg when the egg is the tile below the cell where the
-  // frame's step began; Escape and a closed window end it anywhere else.
-  if (before.quitRequested == 0 && after.quitRequested != 0 &&
-      after.currentLevel == levelCount(after) &&
-      tileAt(after, cellIndex(before.characterY) + 1, cellIndex(before.characterX)) == kEggTile) {
+  // Escape and a closed window end the game silently.
+  if (!before.goalReached && after.goalReached) {
     cues |= 1u << kGoalSound;
   }
   return cues;

@@ -42,6 +42,7 @@ void updatePhysics(World& world) {
         continue;
       }
       world.quitRequested = 1;
+      world.goalReached = true;
     }
     break;
   }

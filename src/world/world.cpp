@@ -18,6 +18,9 @@ const TileSetEntry tileSet[kTileCodes] = {
     {"Egg", "egg.tga", "Egg", "goal: the next level, or the end"},
 };
 
+const char* const kTimerDigitsFile = "digits.tga";
+const char kTimerGlyphs[] = "0123456789.%";
+
 // clang-format off
 const std::int32_t level1Map[kMapSize][kMapSize] = {
     {2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2},
@@ -92,8 +95,8 @@ bool operator==(const World& a, const World& b) {
   const bool sameLevels = a.levels == b.levels || (a.levels && b.levels && *a.levels == *b.levels);
   return sameLevels && a.currentLevel == b.currentLevel && a.characterX == b.characterX &&
          a.characterY == b.characterY && a.velocityY == b.velocityY && a.onGround == b.onGround &&
-         a.quitRequested == b.quitRequested && a.inputClockStarted == b.inputClockStarted &&
-         a.inputStartMs == b.inputStartMs;
+         a.quitRequested == b.quitRequested && a.goalReached == b.goalReached &&
+         a.inputClockStarted == b.inputClockStarted && a.inputStartMs == b.inputStartMs;
 }
 
 bool operator!=(const World& a, const World& b) {

@@ -26,6 +26,11 @@ struct TileSetEntry {
 };
 extern const TileSetEntry tileSet[kTileCodes];
 
+// The time trial's timer is drawn from one image of these glyphs side by side, each as wide as
+// the next, loaded like the tiles.
+extern const char* const kTimerDigitsFile;
+extern const char kTimerGlyphs[];
+
 extern const std::int32_t level1Map[kMapSize][kMapSize];
 extern const std::int32_t level2Map[kMapSize][kMapSize];
 
@@ -40,6 +45,9 @@ LevelSet builtInLevels();
 // cell in row 10, column 10 of the first level.
 constexpr float kStartX = 10.0f;
 constexpr float kStartY = 10.0f;
+
+// The rules step once a frame, by amounts tuned for this many frames a second.
+constexpr int kGameFramesPerSecond = 60;
 
 // Movement keys take effect only once this long has passed since the first input step, so the
 // keys that started the game do not move it yet. Escape is never delayed.
@@ -61,9 +69,10 @@ struct World {
   std::int32_t currentLevel = 1;  // 1, then one more at each egg but the last level's
   float characterX = kStartX;
   float characterY = kStartY;
-  float velocityY = 0.0f;  // units per frame, negative is upwards
-  bool onGround = false;   // may jump
-  int quitRequested = 0;   // non-zero: the game has ended, after the frame in progress
+  float velocityY = 0.0f;    // units per frame, negative is upwards
+  bool onGround = false;     // may jump
+  int quitRequested = 0;     // non-zero: the game has ended, after the frame in progress
+  bool goalReached = false;  // it ended at the last level's egg
   // The input step's reference time, taken at its first call.
   bool inputClockStarted = false;
   std::uint32_t inputStartMs = 0;

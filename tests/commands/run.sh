@@ -41,6 +41,7 @@ while IFS= read -r command; do
   "scripts/play")  # without a display: the demo
     run env -u DISPLAY -u WAYLAND_DISPLAY scripts/play; ran+=" scripts/play scripts/demo " ;;
   "scripts/play --mute") played --mute 800x600 scripts/play --mute ;;  # with a display
+  "scripts/play --time-trial") played --time-trial 800x600 scripts/play --time-trial ;;
   "scripts/play --levels levels/uphill-downhill.txt")  # the file named in full for the game
     played "$ROOT/levels/uphill-downhill.txt" 800x600 \
       scripts/play --levels levels/uphill-downhill.txt ;;

@@ -19,13 +19,16 @@ namespace {
 constexpr unsigned kNone = 0, kJump = 1u << kJumpSound, kLevel = 1u << kLevelSound,
                    kGoal = 1u << kGoalSound;
 
+// How a game stands between two frames: on, ended by Escape or a closed window, or at the egg.
+enum End { kOn, kQuit, kAtEgg };
+
 // The world between two frames, as much of it as the cues read.
 struct Moment {
   int level;
   float x;
   float y;
   float velocityY;
-  bool ended;
+  End end;
 };
 
 World worldAt(const Moment& moment) {
@@ -34,40 +37,41 @@ World worldAt(const Moment& moment) {
   world.characterX = moment.x;
   world.characterY = moment.y;
   world.velocityY = moment.velocityY;
-  world.quitRequested = moment.ended ? 1 : 0;
+  world.quitRequested = moment.end != kOn ? 1 : 0;
+  world.goalReached = moment.end == kAtEgg;
   return world;
 }
 
-// Sequences of moments between frames (level, x, y, speed, ended), each with the sounds the frame
+// Sequences of moments between frames (level, x, y, speed, end), each with the sounds the frame
 // that led to it calls for.
 TEST(SoundCues, FromMomentToMoment) {
   using Step = std::pair<Moment, unsigned>;
   const std::vector<std::vector<Step>> sequences = {
       // Up on the ground: the jump, then the rise, the fall and a landing without Up.
-      {{{1, 10, 17.9f, 0, false}, kNone},
-       {{1, 10, 17.42f, -0.5f, false}, kJump},
-       {{1, 10, 16.94f, -0.48f, false}, kNone},
-       {{1, 10, 17.5f, 0.46f, false}, kNone},
-       {{1, 10, 17.4f, 0, false}, kNone}},
+      {{{1, 10, 17.9f, 0, kOn}, kNone},
+       {{1, 10, 17.42f, -0.5f, kOn}, kJump},
+       {{1, 10, 16.94f, -0.48f, kOn}, kNone},
+       {{1, 10, 17.5f, 0.46f, kOn}, kNone},
+       {{1, 10, 17.4f, 0, kOn}, kNone}},
       // Up held: falling, then landing and jumping again in one frame, twice.
-      {{{1, 10, 17.5f, 0.48f, false}, kNone},
-       {{1, 10, 17.0f, -0.5f, false}, kJump},
-       {{1, 10, 17.5f, 0.5f, false}, kNone},
-       {{1, 10, 17.0f, -0.5f, false}, kJump}},
+      {{{1, 10, 17.5f, 0.48f, kOn}, kNone},
+       {{1, 10, 17.0f, -0.5f, kOn}, kJump},
+       {{1, 10, 17.5f, 0.5f, kOn}, kNone},
+       {{1, 10, 17.0f, -0.5f, kOn}, kJump}},
       // The first egg: the level changes, once; a jump in that very frame sounds too.
-      {{{1, 6.5f, 9.5f, 0.3f, false}, kNone},
-       {{2, 6.5f, 9.8f, 0.32f, false}, kLevel},
-       {{2, 6.5f, 10.1f, 0.34f, false}, kNone}},
-      {{{1, 6.5f, 9.5f, 0, false}, kNone}, {{2, 6.5f, 9.02f, -0.5f, false}, kJump | kLevel}},
-      // The second egg ends the game: the egg is below the cell where the step began.
-      {{{2, 18.3f, 15.5f, -0.3f, false}, kNone}, {{2, 18.3f, 15.2f, -0.28f, true}, kGoal}},
+      {{{1, 6.5f, 9.5f, 0.3f, kOn}, kNone},
+       {{2, 6.5f, 9.8f, 0.32f, kOn}, kLevel},
+       {{2, 6.5f, 10.1f, 0.34f, kOn}, kNone}},
+      {{{1, 6.5f, 9.5f, 0, kOn}, kNone}, {{2, 6.5f, 9.02f, -0.5f, kOn}, kJump | kLevel}},
+      // The last egg ends the game.
+      {{{2, 18.3f, 15.5f, -0.3f, kOn}, kNone}, {{2, 18.3f, 15.2f, -0.28f, kAtEgg}, kGoal}},
       // Escape or a closed window ends it elsewhere: no sound; nor does "Play again".
-      {{{2, 12, 17.4f, 0, false}, kNone},
-       {{2, 12, 17.4f, 0, true}, kNone},
-       {{1, kStartX, kStartY + 0.02f, 0.02f, false}, kNone}},
+      {{{2, 12, 17.4f, 0, kOn}, kNone},
+       {{2, 12, 17.4f, 0, kQuit}, kNone},
+       {{1, kStartX, kStartY + 0.02f, 0.02f, kOn}, kNone}},
       // Far down level 2's shaft, and the landing past the bottom row that puts it at the top.
-      {{{2, 15.2f, 1e6f, 50, false}, kNone}, {{2, 15.2f, 1e6f + 50, 50.02f, false}, kNone}},
-      {{{1, 3, 17.5f, 2, false}, kNone}, {{1, 3, 0, 0, false}, kNone}},
+      {{{2, 15.2f, 1e6f, 50, kOn}, kNone}, {{2, 15.2f, 1e6f + 50, 50.02f, kOn}, kNone}},
+      {{{1, 3, 17.5f, 2, kOn}, kNone}, {{1, 3, 0, 0, kOn}, kNone}},
   };
   for (std::size_t s = 0; s < sequences.size(); ++s) {
     for (std::size_t i = 1; i < sequences[s].size(); ++i) {

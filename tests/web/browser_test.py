@@ -1,7 +1,8 @@
 """The game's page with the fixture pictures in headless Chromium, WebKit and Firefox:
 browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, of the offline
-copy install, offline, update, and of the level editor and links editor, editor_touch,
-editor_play, links, webkit_links, level_frames. Stepped frames must be the desktop replay's."""
+copy install, offline, update, of the level editor and links editor, editor_touch,
+editor_play, links, webkit_links, level_frames, and of time trials trial, run_both_ways,
+webkit_trial, firefox_trial. Stepped frames must be the desktop replay's."""
 import base64
 import functools
 import http.server
@@ -135,12 +136,12 @@ def play(driver, actions, last, keys, levels=None):
     assert_desktop_frame(data_url, last, script, levels)
 
 
-def assert_desktop_frame(data_url, frame, script, levels=None):
+def assert_desktop_frame(data_url, frame, script, levels=None, race=None):
     """The page's picture data_url must be the replay tool's frame under the key script (and with
-    the level file levels, if given)."""
+    the level file levels, and as a time trial against the run race, if given)."""
     desktop = os.path.join(WORK.name, f'desktop-{frame}.png')
     subprocess.run([os.environ['REPLAY'], script, '--png', f'{frame}:{desktop}'] +
-                   (['--levels', levels] if levels else []),
+                   (['--levels', levels] if levels else []) + (['--race', race] if race else []),
                    cwd=os.environ['FIXTURE_DIR'], check=True, capture_output=True)
     run = subprocess.run(['compare', '-metric', 'AE', '-fuzz', '3%', 'png:-', desktop, 'null:'],
                          input=base64.b64decode(data_url.partition(',')[2]), capture_output=True)
@@ -765,13 +766,32 @@ def test_level_frames(driver):
     changes = [int(frame) for (frame, level, *_), (_, before, *_) in zip(places[1:], places)
                if level != before]
     assert len(changes) == 2, f'the desktop changed level at {changes}'
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    shots = play_script(driver, UPHILL_KEYS, end, {change + 1 for change in changes})
+    assert notice(driver) is None, f'the page ended before frame {end}'
+    driver.execute_async_script(STEP, 1)
+    poll(10, lambda: notice(driver) == 'The game is over.', f'the game ends in frame {end}')
+    for frame in changes + [end - 1]:
+        assert_desktop_frame(shots[frame], frame, UPHILL_KEYS, UPHILL)
+
+
+def held_keys(script, shift=0):
+    """The key script's keys, {frame: {name, ...}}, each frame shift frames later."""
     held = {}
-    for line in UPHILL_KEYS.read_text().splitlines():
+    for line in pathlib.Path(script).read_text().splitlines():
         if line.strip() and not line.startswith('#'):
-            frames, *keys = line.split()
+            frames, *keys = line.split('#')[0].split()
             first, _, last = frames.partition('-')
             for frame in range(int(first), int(last or first) + 1):
-                held.setdefault(frame, set()).update(keys)
+                held.setdefault(frame + shift, set()).update(keys)
+    return held
+
+
+def play_script(driver, script, end, shots_before=()):
+    """Steps the paused game through frames 0 to end - 1 with the key script's keys pressed and let
+    go between the frames; returns the pictures of the frames before those in shots_before and of
+    the last, {frame: picture}."""
+    held = held_keys(script)
     sent = {'Left': Keys.ARROW_LEFT, 'Right': Keys.ARROW_RIGHT, 'Up': Keys.ARROW_UP,
             'Escape': Keys.ESCAPE}
     actions = {}
@@ -782,34 +802,218 @@ def test_level_frames(driver):
         if steps:
             actions[frame] = lambda steps=steps: [key(driver, sent[name], kind)()
                                                   for name, kind in steps]
-    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
-    # Stepped through the whole run, keeping the picture of each frame stepped to.
     shots = {}
     done = 0
-    for frame in sorted(set(actions) | {change + 1 for change in changes} | {end}):
+    for frame in sorted(set(actions) | set(shots_before) | {end}):
+        if frame > end:
+            break
         if frame > done:
             data_url, done = driver.execute_async_script(STEP, frame - done), frame
             shots[frame - 1] = data_url
         if frame in actions:
             actions[frame]()
-    assert notice(driver) is None, f'the page ended before frame {end}'
+    return shots
+
+
+# Before the page's scripts, after PROBE: the keys of window.keyPlan, [[first, last, keyCode]...],
+# held in the game's frames counted from the page's start, pressed and let go as the frame begins
+# (its clear), so that a game running at the display's pace plays a key script frame for frame.
+KEY_PLAN = """
+  const planned = WebGLRenderingContext.prototype.clear;
+  const pressed = new Set();
+  WebGLRenderingContext.prototype.clear = function (mask) {
+    const result = planned.call(this, mask);
+    const frame = window.gameFrames - 1;
+    const wanted = new Set((window.keyPlan || []).filter(([first, last]) =>
+      frame >= first && frame <= last).map(([, , code]) => code));
+    for (const code of new Set([...pressed, ...wanted])) {
+      if (pressed.has(code) === wanted.has(code)) continue;
+      wanted.has(code) ? pressed.add(code) : pressed.delete(code);
+      document.dispatchEvent(new KeyboardEvent(wanted.has(code) ? 'keydown' : 'keyup',
+        { keyCode: code, bubbles: true, cancelable: true }));
+    }
+    return result;
+  };
+"""
+KEY_CODES = {'Left': 37, 'Up': 38, 'Right': 39, 'Escape': 27}
+
+
+def key_plan(script, shift=0):
+    """window.keyPlan's script for the key script's keys, shift frames later."""
+    plan = [[frame, frame, KEY_CODES[name]] for frame, names in held_keys(script, shift).items()
+            for name in names]
+    return f'window.keyPlan = {plan};'
+
+
+PLAYTHROUGH = SOURCE / 'tools' / 'replays' / 'playthrough.keys'
+
+
+def test_trial(driver):
+    """A time trial of the built-in levels in the page, played by the playthrough's keys: its time,
+    its splits and its best, which the desktop's replay tool plays to the same positions; the next
+    trial races it, its ghost drawn as the desktop draws it, to a slower time; Share run's link
+    opened in a new tab races it from its first frame, the time to beat the run's own; a damaged
+    run link plays the levels without it."""
+    url = page_url(driver)
+    driver.get(url)
+    poll(30, lambda: driver.title.startswith('OpenGL Demo - '), 'the game running')
+    driver.execute_script("document.getElementById('time-trial').addEventListener('click', "
+                          "() => Module.pauseMainLoop(), { once: true })")
+    driver.find_element('id', 'time-trial').click()
+    play_script(driver, PLAYTHROUGH, 245)
+    assert notice(driver) is None, 'the trial ended before the last egg'
     driver.execute_async_script(STEP, 1)
-    poll(10, lambda: notice(driver) == 'The game is over.', f'the game ends in frame {end}')
-    for frame in changes + [end - 1]:
-        assert_desktop_frame(shots[frame], frame, UPHILL_KEYS, UPHILL)
+    poll(10, lambda: notice(driver) == 'time 4.10 s (246 frames), a personal best.',
+         'the trial ends with its time')
+    splits = driver.execute_script("return [...document.querySelectorAll('#splits li')]"
+                                   ".map((item) => item.textContent)")
+    assert splits == ['Level 1: 2.02 s', 'Level 2: 2.08 s'], f'the splits are {splits}'
+
+    # The best the page keeps is the desktop's key script, and replays there frame for frame.
+    best = os.path.join(WORK.name, 'page-best.keys')
+    pathlib.Path(best).write_text(driver.execute_script(
+        "return Object.entries(localStorage).find(([name]) => name.startsWith('eggquest.best.'))"
+        "[1]"))
+    trace = os.path.join(WORK.name, 'trace')
+    replayed = subprocess.run([os.environ['REPLAY'], best, '--trace', trace],
+                              cwd=os.environ['FIXTURE_DIR'], capture_output=True, text=True)
+    assert replayed.stdout.endswith('the game ended in frame 245\n'), replayed.stdout
+    assert pathlib.Path(trace).read_text() == \
+        (SOURCE / 'tests' / 'golden' / 'playthrough.trace').read_text(), 'the positions differ'
+
+    driver.find_element('id', 'share-run').click()
+    link = driver.find_element('id', 'run-link').get_attribute('value')
+    assert re.fullmatch(re.escape(url) + r'#levels=1\.[A-Za-z0-9_-]+&run=1\.[A-Za-z0-9_-]+', link), \
+        f'the link {link}'
+
+    # The next trial races the best, 30 frames slower: the ghost runs ahead, drawn as on the
+    # desktop, and the time is no personal best.
+    slower = os.path.join(WORK.name, 'slower.keys')
+    pathlib.Path(slower).write_text(''.join(
+        f'{frame} {name}\n' for frame, names in sorted(held_keys(PLAYTHROUGH, 30).items())
+        for name in sorted(names)))
+    driver.execute_script("document.getElementById('time-trial').addEventListener('click', "
+                          "() => Module.pauseMainLoop(), { once: true })")
+    driver.find_element('id', 'time-trial').click()
+    shots = play_script(driver, slower, 275, {101})
+    assert_desktop_frame(shots[100], 100, slower, race=best)
+    driver.execute_async_script(STEP, 1)
+    poll(10, lambda: notice(driver) == 'time 4.60 s (276 frames).', 'the slower run finishes')
+
+    # A friend's tab, its keys 30 frames slower, racing the shared run from the first frame.
+    driver.switch_to.new_window('tab')
+    page_url(driver)
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=KEY_PLAN + key_plan(slower))
+    driver.get(link)
+    poll(30, lambda: driver.find_element('id', 'time-to-beat').text == 'Time to beat: 4.10 s',
+         'the time to beat shown')
+    # Played at the display's pace, the frames come as fast as the machine draws them: on a busy
+    # one, a few a second.
+    poll(300, lambda: notice(driver) == 'time 4.60 s (276 frames).', "the friend's run finishes")
+
+    # A run cut short: the levels, without a ghost.
+    driver.get('about:blank')
+    driver.get(link[:-6])
+    text = poll(30, lambda: (t := driver.find_element('id', 'time-to-beat').text) and t,
+                'the page says the run is damaged')
+    assert text.startswith('This run cannot be raced: the run link is damaged'), text
+    poll(30, lambda: driver.title.startswith('OpenGL Demo - '), 'the levels played')
+    assert notice(driver) is None, 'a message stays over the game'
+
+
+
+def desktop_run_link(script, levels=None):
+    """The fragment of the link to the run the replay tool plays from the key script."""
+    replayed = subprocess.run([os.environ['REPLAY'], script, '--mute', '--run-link'] +
+                              (['--levels', levels] if levels else []),
+                              cwd=os.environ['FIXTURE_DIR'], capture_output=True, text=True)
+    fragment = replayed.stdout.splitlines()[-1]
+    assert fragment.startswith('#levels=') and '&run=' in fragment, replayed.stdout
+    return fragment
+
+
+def test_run_both_ways(driver):
+    """The same run everywhere, for levels/uphill-downhill.txt: a time trial played in the page by
+    its key script keeps a best that the desktop's replay tool plays to the same positions and
+    frame; the desktop's run, as a link, is raced in the page, played by the same keys, to the
+    same time."""
+    url = page_url(driver)
+    driver.get(url + '#levels=' + UPHILL_LINK.read_text())
+    poll(30, lambda: driver.title.startswith('OpenGL Demo - '), 'the game running')
+    driver.execute_script("document.getElementById('time-trial').addEventListener('click', "
+                          "() => Module.pauseMainLoop(), { once: true })")
+    driver.find_element('id', 'time-trial').click()
+    play_script(driver, UPHILL_KEYS, 554)
+    driver.execute_async_script(STEP, 1)
+    poll(10, lambda: notice(driver) == 'time 9.25 s (555 frames), a personal best.',
+         'the page finishes the run')
+    best = os.path.join(WORK.name, 'uphill-best.keys')
+    pathlib.Path(best).write_text(driver.execute_script(
+        "return Object.entries(localStorage).find(([name]) => name.startsWith('eggquest.best.'))"
+        "[1]"))
+    trace = os.path.join(WORK.name, 'trace')
+    replayed = subprocess.run([os.environ['REPLAY'], best, '--levels', UPHILL, '--trace', trace],
+                              cwd=os.environ['FIXTURE_DIR'], capture_output=True, text=True)
+    assert replayed.stdout.endswith('the game ended in frame 554\n'), replayed.stdout
+    assert pathlib.Path(trace).read_text() == \
+        (SOURCE / 'tests' / 'golden' / 'uphill-downhill.trace').read_text(), 'positions differ'
+
+    driver.switch_to.new_window('tab')
+    page_url(driver)
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=KEY_PLAN + key_plan(UPHILL_KEYS))
+    driver.get(url + desktop_run_link(UPHILL_KEYS, UPHILL))
+    poll(30, lambda: driver.find_element('id', 'time-to-beat').text == 'Time to beat: 9.25 s',
+         "the desktop's time to beat")
+    poll(300, lambda: notice(driver) == 'time 9.25 s (555 frames).', 'the page finishes the run')
+
+
+def trial_page_copy(scripts):
+    """A copy of the fixture page with scripts before its own, for drivers that cannot add them."""
+    index = pathlib.Path(shutil.copytree(os.path.join(os.environ['WEB_DIR'], 'fixture-page'),
+                                         os.path.join(WORK.name, 'page'))) / 'index.html'
+    index.write_text(index.read_text().replace('<head>', f'<head><script>{scripts}</script>'))
+    return serve(WORK.name) + 'page/'
+
+
+def race_the_desktops_run(driver, load):
+    """Opens (by load) the page at the link to the playthrough's run that the desktop makes, its
+    keys played frame for frame: the time to beat and the time are the run's."""
+    fragment = desktop_run_link(PLAYTHROUGH)
+    load(fragment)
+    poll(30, lambda: driver.execute_script(
+        "return document.getElementById('time-to-beat').textContent") == 'Time to beat: 4.10 s',
+        'the time to beat shown')
+    poll(300, lambda: notice(driver) == 'time 4.10 s (246 frames), a personal best.',
+         f'the run of {fragment} finishes')
+
+
+def test_webkit_trial(driver):
+    """In WebKit: a run link raced and finished, played by its own keys."""
+    page = trial_page_copy(PROBE + ERRORS + KEY_PLAN + key_plan(PLAYTHROUGH))
+    race_the_desktops_run(driver, lambda fragment: driver.get(page + fragment))
+
+
+def test_firefox_trial(driver):
+    """In Firefox: a run link raced and finished, played by its own keys."""
+    def load(fragment):
+        for script in PROBE, ERRORS, KEY_PLAN + key_plan(PLAYTHROUGH):
+            driver.add_script_before_page(script)
+        driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/' + fragment)
+    race_the_desktops_run(driver, load)
 
 
 if __name__ == '__main__':
     case = sys.argv[1]
     try:
-        browser = {'webkit': webkit, 'webkit_links': webkit, 'firefox': firefox}.get(
+        browser = {'webkit': webkit, 'webkit_links': webkit, 'webkit_trial': webkit,
+                   'firefox': firefox, 'firefox_trial': firefox}.get(
             case, lambda: chromium('--window-size=1000,860'))
         with browser() as driver:
             driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
             driver.file_detector = UselessFileDetector()  # files are opened where they are
             globals()['test_' + case](driver)
             said = (driver.execute_script('return window.errors') if case.startswith('webkit') else
-                    driver.console() if case == 'firefox' else unknown_console(driver))
+                    driver.console() if case.startswith('firefox') else unknown_console(driver))
             said = [line for line in said if not any(known in line for known in KNOWN_CONSOLE)]
             assert not said, 'the console has: ' + '\n  '.join(said)
     except AssertionError as failure:
