@@ -107,8 +107,9 @@ std::string bestsFolder() {
   return "";
 }
 
-std::string bestPath(const std::string& folder, const std::string& levelSetId) {
-  return folder + "/best-" + levelSetId + ".keys";
+std::string bestPath(const std::string& folder, const std::string& levelSetId, int speed) {
+  const std::string atSpeed = speed == 100 ? "" : "-" + std::to_string(speed);
+  return folder + "/best-" + levelSetId + atSpeed + ".keys";
 }
 
 bool loadBest(const std::string& path, std::shared_ptr<const LevelSet> levels, KeptRun& best,

@@ -13,8 +13,8 @@
 // The folder of the bests, from the environment; empty when it names none (no HOME either).
 std::string bestsFolder();
 
-// The best's file of a level set in that folder.
-std::string bestPath(const std::string& folder, const std::string& levelSetId);
+// The best's file of a level set in that folder, at a game speed (percent): each speed's apart.
+std::string bestPath(const std::string& folder, const std::string& levelSetId, int speed = 100);
 
 // A run read back: its keys, and the frames they take to the last egg, worked out anew.
 struct KeptRun {

@@ -94,7 +94,8 @@ void runFrame(Game& game, const std::function<FrameInput()>& readInput,
   glLoadIdentity();
   drawCharacter(game.world, game.textureTable, 1.0f);
   if (game.timeTrial) {
-    drawTimer(formatTime(game.trial.frames), game.timerDigits);
+    const std::string speed = game.speed == 100 ? "" : " " + std::to_string(game.speed) + "%";
+    drawTimer(formatTime(game.trial.frames) + speed, game.timerDigits);
   }
   updatePhysics(game.world);
 

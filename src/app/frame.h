@@ -27,6 +27,7 @@ struct Game {
   SoundPlayer sound;
   bool timeTrial = false;
   TimeTrial trial;
+  int speed = 100;  // percent, shown beside a time trial's time when slower
 };
 
 // What the rules are to read in a frame, taken once its events are drained: the keys held (from

@@ -16,7 +16,7 @@ bool holdsAnything(const PadState& pad) {
       return true;
     }
   }
-  return padHolds(pad, SDLK_LEFT) || padHolds(pad, SDLK_RIGHT);
+  return pad.stickX < -kStickDeadZone || pad.stickX > kStickDeadZone;
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// The held keys the rules read, merged from the keyboard and a gamepad in this one place.
+// A gamepad's state as the game reads it, in SDL's game-controller layout; settings.h binds its
+// buttons to the game's actions.
 #pragma once
 
 #include <SDL.h>
-
-#include "world/world.h"
 
 // A pad as SDL's game-controller layout reports it; the buttons the game uses, by number.
 constexpr int kPadButtonA = 0;  // the bottom face button
@@ -25,11 +24,3 @@ struct PadState {
   Sint16 stickX = 0;
   Sint16 stickY = 0;
 };
-
-// Whether the pad holds the game key: walking, jumping, or ending as Escape does.
-bool padHolds(const PadState& pad, SDLKey key);
-
-// The game's keys held on the keyboard (SDL's held-key bytes, by SDLK_ value; null before SDL
-// has any) or on the pad: a key is held while either holds it, so letting go on one never cancels
-// the other.
-HeldKeys mergeHeldKeys(const Uint8* keyboard, const PadState& pad);

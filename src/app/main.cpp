@@ -14,6 +14,7 @@
 #include "app/gamepad.h"
 #include "app/input.h"
 #include "app/pace.h"
+#include "app/settings.h"
 #include "world/level_link.h"
 #include "world/levels.h"
 #include "world/run_link.h"
@@ -27,22 +28,45 @@ constexpr int kExitBadLevelFile = 65;
 
 constexpr char kUsage[] =
     "usage: eggquest [--levels FILE | --link LINK] [--time-trial] [--race RUN.keys]\n"
-    "                [--fullscreen] [--mute] [--no-frame-limit] [--help]\n"
+    "                [--speed 50|75|100] [--volume N] [--fullscreen] [--mute]\n"
+    "                [--no-frame-limit] [--settings] [--help]\n"
     "Guide the chicken to the egg in each of two levels.\n"
     "  --levels FILE     play the levels of FILE instead (docs/LEVELS.md describes the format)\n"
     "  --link LINK       play the levels of a level link, or race the run of a run link\n"
     "  --time-trial      race the clock, and the best run of these levels as a ghost; the time\n"
     "                    is written at the end, and a better one kept as the best\n"
     "  --race RUN.keys   race the run of this key script instead of the best (a time trial)\n"
+    "  --speed PERCENT   play slower: 75 or 50 steps the game 45 or 30 frames a second, not 60\n"
+    "  --volume PERCENT  the sound's volume, 0 to 100\n"
     "  --fullscreen      start filling the screen (F11 or Alt+Enter switches)\n"
     "  --mute            play without sound; the sound device is not opened\n"
     "  --no-frame-limit  draw as many frames a second as the display allows, not 60; the game\n"
     "                    then runs faster than it is tuned for (for measuring)\n"
-    "  --help            show this and end\n"
-    "Keys: Left and Right walk, Up jumps, Escape ends. A gamepad: the D-pad or left stick walks,\n"
-    "A or D-pad up jumps, Back ends.\n";
+    "  --settings        show the settings in force and where each comes from, and end\n"
+    "  --help            show this and end\n";
+
+// The keys in force, for --help: the defaults say what they always said.
+std::string keysHelp(const Settings& settings) {
+  const Settings defaults = defaultSettings();
+  if (settings.keys == defaults.keys && settings.padButtons == defaults.padButtons) {
+    return "Keys: Left and Right walk, Up jumps, Escape ends. A gamepad: the D-pad or left stick "
+           "walks,\nA or D-pad up jumps, Back ends.\n";
+  }
+  std::string help = "Keys and pad buttons, from " + settingsPath() + ":\n";
+  const std::string text = writeSettings(settings);
+  for (std::size_t start = 0, line = 0; line < 2 * kActions; ++line) {
+    const std::size_t end = text.find('\n', start);
+    help += "  " + text.substr(start, end - start) + "\n";
+    start = end + 1;
+  }
+  return help + "The left stick walks too.\n";
+}
 
 struct Options {
+  bool help = false;
+  bool showSettings = false;
+  int speed = 0;    // 0: as the settings say
+  int volume = -1;  // -1: as the settings say
   bool muted = false;
   bool fullscreen = false;
   bool frameLimit = true;
@@ -54,6 +78,7 @@ struct Options {
 
 // What the time trial races and compares with, read before the window opens.
 struct TrialSetup {
+  int speed = 100;       // bests are kept apart for each game speed
   std::string bestPath;  // empty where there is no data folder
   bool hasBest = false;
   KeptRun best;
@@ -72,9 +97,12 @@ constexpr int kGoOn = -1;
 int readOptions(int argc, char* argv[], Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
-    const bool needsValue = option == "--levels" || option == "--link" || option == "--race";
+    const bool needsValue = option == "--levels" || option == "--link" || option == "--race" ||
+                            option == "--speed" || option == "--volume";
     if (needsValue && i + 1 == argc) {
-      const char* what = option == "--link" ? "a link" : "a file";
+      const char* what = option == "--link"                            ? "a link"
+                         : option == "--speed" || option == "--volume" ? "a percentage"
+                                                                       : "a file";
       warn(option + " needs " + what + " (eggquest --help lists the options)");
       return kExitUnknownOption;
     }
@@ -98,6 +126,20 @@ int readOptions(int argc, char* argv[], Options& options) {
     } else if (option == "--race") {
       options.racePath = argv[++i];
       options.timeTrial = true;
+    } else if (option == "--speed" || option == "--volume") {
+      const std::string value = argv[++i];
+      const bool digits = !value.empty() && value.size() <= 3 &&
+                          value.find_first_not_of("0123456789") == std::string::npos;
+      const int percent = digits ? std::stoi(value) : -1;
+      const bool speed = option == "--speed";
+      if (speed ? percent != 50 && percent != 75 && percent != 100 : percent < 0 || percent > 100) {
+        warn(option + " is " + (speed ? "50, 75 or 100" : "0 to 100") + ", not '" + value +
+             "' (eggquest --help lists the options)");
+        return kExitUnknownOption;
+      }
+      (speed ? options.speed : options.volume) = percent;
+    } else if (option == "--settings") {
+      options.showSettings = true;
     } else if (option == "--time-trial") {
       options.timeTrial = true;
     } else if (option == "--mute") {
@@ -107,8 +149,7 @@ int readOptions(int argc, char* argv[], Options& options) {
     } else if (option == "--no-frame-limit") {
       options.frameLimit = false;
     } else if (option == "--help") {
-      std::fputs(kUsage, stdout);
-      return kExitHelp;
+      options.help = true;
     } else {
       warn("unknown option '" + option + "' (eggquest --help lists the options)");
       return kExitUnknownOption;
@@ -119,12 +160,14 @@ int readOptions(int argc, char* argv[], Options& options) {
 
 // The best of these levels, and the ghost: a run link's run, a --race file's, or the best. A run
 // that cannot be raced is said, and the levels are played without a ghost.
-TrialSetup prepareTrial(const Options& options, const std::shared_ptr<const LevelSet>& levels) {
+TrialSetup prepareTrial(const Options& options, const std::shared_ptr<const LevelSet>& levels,
+                        int speed) {
   TrialSetup setup;
+  setup.speed = speed;
   std::string message;
   const std::string folder = bestsFolder();
   if (!folder.empty()) {
-    setup.bestPath = bestPath(folder, levelSetId(*levels));
+    setup.bestPath = bestPath(folder, levelSetId(*levels), speed);
     setup.hasBest = loadBest(setup.bestPath, levels, setup.best, message);
     if (!message.empty()) {
       warn(message);
@@ -151,8 +194,9 @@ TrialSetup prepareTrial(const Options& options, const std::shared_ptr<const Leve
 // A finished run's time on standard output, and the run kept when it is the best.
 void finishTrial(const TimeTrial& trial, const World& world, const TrialSetup& setup) {
   const bool personalBest = !setup.hasBest || trial.frames < setup.best.frames;
-  std::printf("time %s s (%d frames)%s\n", formatTime(trial.frames).c_str(), trial.frames,
-              personalBest ? ", a personal best" : "");
+  const std::string speed = setup.speed == 100 ? "" : " at " + std::to_string(setup.speed) + " %";
+  std::printf("time %s s (%d frames)%s%s\n", formatTime(trial.frames).c_str(), trial.frames,
+              speed.c_str(), personalBest ? ", a personal best" : "");
   std::fflush(stdout);
   std::string message;
   if (personalBest && !setup.bestPath.empty() &&
@@ -178,10 +222,11 @@ void toggleFullscreenOnKey(const SDL_Event& event) {
 Game game;
 FrameSchedule schedule;
 Gamepad gamepad;
+Settings settings = defaultSettings();
 
 FrameInput keyboardAndGamepad() {
   readGamepad(gamepad);
-  return {mergeHeldKeys(SDL_GetKeyState(nullptr), gamepad.state), SDL_GetTicks()};
+  return {heldKeys(settings, SDL_GetKeyState(nullptr), gamepad.state), SDL_GetTicks()};
 }
 
 void runDesktopFrame() {
@@ -195,18 +240,52 @@ int main(int argc, char* argv[]) {
   if (const int status = readOptions(argc, argv, options); status != kGoOn) {
     return status;
   }
+  // The settings file, then the options for this run; a bad line is said and its setting kept.
+  std::vector<std::string> messages;
+  const std::string settingsFile = settingsPath();
+  if (!settingsFile.empty()) {
+    loadSettingsFile(settingsFile, settings, messages);
+  }
+  for (const std::string& message : messages) {
+    warn(message);
+  }
+  if (options.speed != 0) {
+    settings.speed = options.speed;
+    settings.sources[2 * kActions] = "option --speed";
+  }
+  if (options.volume >= 0) {
+    settings.volume = options.volume;
+    settings.sources[2 * kActions + 1] = "option --volume";
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    std::fputs(keysHelp(settings).c_str(), stdout);
+    return kExitHelp;
+  }
+  if (options.showSettings) {
+    std::printf("The settings file: %s\n%s", settingsFile.empty() ? "(none)" : settingsFile.c_str(),
+                describeSettings(settings).c_str());
+    return kExitHelp;
+  }
   schedule.limitOn = options.frameLimit;
+  schedule.framesPerSecond = framesPerSecondAt(settings.speed);
+  game.speed = settings.speed;
+  setSoundVolume(game.sound, settings.volume);
   const auto levels = std::make_shared<const LevelSet>(std::move(options.levels));
   // A run link is raced: a time trial.
   options.timeTrial = options.timeTrial || !options.runLink.empty();
   TrialSetup trial;
   if (options.timeTrial) {
-    trial = prepareTrial(options, levels);
+    trial = prepareTrial(options, levels, settings.speed);
     startTimeTrial(game, levels, trial.hasGhost ? &trial.ghost.keys : nullptr);
   } else {
     game.world = startWorld(levels);
   }
   chooseGamepadLayout();
+  // Keys by their place on the keyboard, named as on a US one: sdl12-compat then gives each key
+  // its US symbol, so that a binding of W, A and D is Z, Q and D on a French keyboard. The arrows
+  // and Escape are the same on every keyboard. A player's own choice of the variable stands.
+  setenv("SDL12COMPAT_USE_KEYBOARD_LAYOUT", "0", 0);
   // Fullscreen scales the 800 x 600 picture by whole source pixels: sharp, as the tiles are drawn.
   setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
   if (const int failed = startGame(game, options.fullscreen)) {

@@ -8,14 +8,11 @@
 namespace {
 
 constexpr Nanoseconds kNanosecondsPerSecond = 1'000'000'000;
-// A frame that took about a refresh of 60 Hz without waiting for the schedule: vertical sync
-// at the game's own rate paces the loop, and waiting as well would only cost refreshes.
-constexpr Nanoseconds kShortestRefresh = kNanosecondsPerSecond / kDisplayPacedHz;
-constexpr Nanoseconds kLongestRefresh = kNanosecondsPerSecond / 55;
+constexpr int kDisplayPacedSlowestHz = 55;
 
 // Frame k's time after the schedule's start, exact in whole nanoseconds: no rounding piles up.
-Nanoseconds sinceStart(std::int64_t frame) {
-  return frame * kNanosecondsPerSecond / kFramesPerSecond;
+Nanoseconds sinceStart(std::int64_t frame, int framesPerSecond) {
+  return frame * kNanosecondsPerSecond / framesPerSecond;
 }
 
 Nanoseconds monotonicNow() {
@@ -39,19 +36,27 @@ PaceClock monotonicClock() {
 }
 
 Nanoseconds nextFrameDue(FrameSchedule& schedule, Nanoseconds frameStart, Nanoseconds now) {
-  const Nanoseconds framePeriod = sinceStart(1);
+  const int fps = schedule.framesPerSecond;
+  const Nanoseconds framePeriod = sinceStart(1, fps);
+  // A frame that took about a refresh at the game's own rate without waiting for the schedule:
+  // vertical sync at that rate paces the loop, and waiting as well would only cost refreshes.
+  // The rate is the speed's share of the display-paced ones, 65 to 55 a second at full speed.
+  const Nanoseconds shortestRefresh =
+      kNanosecondsPerSecond * kFramesPerSecond / (std::int64_t{kDisplayPacedHz} * fps);
+  const Nanoseconds longestRefresh =
+      kNanosecondsPerSecond * kFramesPerSecond / (std::int64_t{kDisplayPacedSlowestHz} * fps);
   if (!schedule.started) {
     schedule.start = now;
     schedule.framesScheduled = 0;
     schedule.started = true;
   }
   schedule.framesScheduled += 1;
-  Nanoseconds due = schedule.start + sinceStart(schedule.framesScheduled);
+  Nanoseconds due = schedule.start + sinceStart(schedule.framesScheduled, fps);
   // Frames lost to a stall, a slower display or a slow machine are not made up in a burst. A
   // clock that went back (it should not) would otherwise mean a long sleep.
   const Nanoseconds frameTime = now - frameStart;
   const bool displayPaced =
-      !schedule.frameWaited && frameTime >= kShortestRefresh && frameTime <= kLongestRefresh;
+      !schedule.frameWaited && frameTime >= shortestRefresh && frameTime <= longestRefresh;
   if (displayPaced || now - due > framePeriod || due - now > 2 * framePeriod) {
     schedule.start = now;
     schedule.framesScheduled = 0;

@@ -14,12 +14,13 @@ constexpr int kFramesPerSecond = kGameFramesPerSecond;
 // swap it holds already takes about a 60th of a second, and waiting as well would cost refreshes.
 constexpr int kDisplayPacedHz = 65;
 
-// The schedule: frame k is due at start + k / 60 s. Moved to now, not caught up, when the loop
-// falls more than a frame behind or the clock jumps back, and while the display paces the frames
-// itself: when vertical sync at 65 Hz or less holds each swap, or a slow machine draws fewer than
-// 65 frames a second.
+// The schedule: frame k is due at start + k / 60 s (or 45 or 30, at a slower game speed). Moved to
+// now, not caught up, when the loop falls more than a frame behind or the clock jumps back, and
+// while the display paces the frames itself: when vertical sync at 65 Hz or less holds each swap,
+// or a slow machine draws fewer than 65 frames a second.
 struct FrameSchedule {
-  bool limitOn = true;  // off, the loop runs as fast as the swaps return
+  bool limitOn = true;                     // off, the loop runs as fast as the swaps return
+  int framesPerSecond = kFramesPerSecond;  // fewer at a slower game speed
   bool started = false;
   Nanoseconds start = 0;
   std::int64_t framesScheduled = 0;

@@ -13,6 +13,7 @@
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/pace.h"
+#include "app/settings.h"
 #include "world/key_script.h"
 #include "world/level_link.h"
 #include "world/levels.h"
@@ -28,9 +29,12 @@ constexpr int kFramesAtDisplayRate = 0;
 // The page's one game: the shell's state, held here alone.
 Game game;
 
-// The page merges its touch controls and gamepads into SDL's keyboard (web/input.js).
+// The page merges its touch controls and gamepads into SDL's keyboard, by the player's bindings
+// (web/input.js): the game reads the default keys.
+const Settings kPageKeys = defaultSettings();
+
 FrameInput pageKeys() {
-  return {mergeHeldKeys(SDL_GetKeyState(nullptr), PadState{}), SDL_GetTicks()};
+  return {heldKeys(kPageKeys, SDL_GetKeyState(nullptr), PadState{}), SDL_GetTicks()};
 }
 
 void browserFrame() {

@@ -22,6 +22,7 @@ void startSound(SoundPlayer& sound) {
   }
   sound.open = true;
   sound.mixer.allocateChannels(kSoundEffects);
+  setSoundVolume(sound, sound.volume);
   for (int effect = 0; effect < kSoundEffects; ++effect) {
     sound.effects[effect] = loadSoundEffect(sound.mixer, kSoundNames[effect]);
   }
@@ -46,6 +47,13 @@ void setSoundMuted(SoundPlayer& sound, bool muted) {
   sound.muted = muted;
   if (muted && sound.open) {
     sound.mixer.haltChannel(-1);
+  }
+}
+
+void setSoundVolume(SoundPlayer& sound, int percent) {
+  sound.volume = percent;
+  if (sound.open && sound.mixer.volume != nullptr) {
+    sound.mixer.volume(-1, (MIX_MAX_VOLUME * percent + 50) / 100);
   }
 }
 

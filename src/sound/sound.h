@@ -19,6 +19,7 @@ struct Mixer {
   decltype(&Mix_PlayChannelTimed) playChannel = nullptr;
   decltype(&Mix_HaltChannel) haltChannel = nullptr;
   decltype(&Mix_SetPostMix) setPostMix = nullptr;
+  decltype(&Mix_Volume) volume = nullptr;
 };
 
 // The sound of one game: its device and the effects loaded into it.
@@ -26,6 +27,7 @@ struct SoundPlayer {
   Mixer mixer;
   bool open = false;
   bool muted = false;
+  int volume = 100;  // percent
   Mix_Chunk* effects[kSoundEffects] = {};
 };
 
@@ -37,6 +39,9 @@ void startSound(SoundPlayer& sound);
 void stopSound(SoundPlayer& sound);
 // Muting halts what is playing and plays nothing more until unmuted: the page's button.
 void setSoundMuted(SoundPlayer& sound, bool muted);
+// The effects' loudness, 0 to 100 percent of what their descriptions say; before or after the
+// sound starts.
+void setSoundVolume(SoundPlayer& sound, int percent);
 // Plays what the frame between the two worlds calls for (a jump, the level change, the last egg).
 void listenToFrame(SoundPlayer& sound, const World& before, const World& after);
 

@@ -46,7 +46,8 @@ bool loadMixer(Mixer& mixer) {
       find(library, found.freeChunk, "Mix_FreeChunk") &&
       find(library, found.playChannel, "Mix_PlayChannelTimed") &&
       find(library, found.haltChannel, "Mix_HaltChannel") &&
-      find(library, found.setPostMix, "Mix_SetPostMix")) {
+      find(library, found.setPostMix, "Mix_SetPostMix") &&
+      find(library, found.volume, "Mix_Volume")) {
     mixer = found;
     return true;
   }

@@ -39,6 +39,7 @@ bool loadMixer(Mixer& mixer) {
   mixer.freeChunk = Mix_FreeChunk;
   mixer.playChannel = Mix_PlayChannelTimed;
   mixer.haltChannel = Mix_HaltChannel;
+  mixer.volume = Mix_Volume;
   return true;
 }
 

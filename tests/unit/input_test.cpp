@@ -1,9 +1,10 @@
-// The keyboard and the gamepad merged into the keys the rules read.
+// The keyboard and the gamepad merged into the keys the rules read, by the default bindings.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/input.h"
+#include "app/settings.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::string held(std::initializer_list<SDLKey> keyboardKeys, const PadState& pad
   for (SDLKey key : keyboardKeys) {
     keyboard[key] = 1;
   }
-  const HeldKeys merged = mergeHeldKeys(keyboard, pad);
+  const HeldKeys merged = heldKeys(defaultSettings(), keyboard, pad);
   std::string letters;
   for (auto [held, letter] : {std::pair(merged.left, 'L'), std::pair(merged.right, 'R'),
                               std::pair(merged.up, 'U'), std::pair(merged.escape, 'E')}) {
@@ -70,7 +71,8 @@ TEST(Input, EitherSourceHoldsAKeyAndLettingGoOfOneNeverCancelsTheOther) {
   // Keys the game has no use for hold none of its keys.
   EXPECT_EQ(held({SDLK_a, SDLK_F11, SDLK_DOWN}, pad({})), "");
   // Before SDL's keys are first fetched, the pad alone.
-  EXPECT_EQ(mergeHeldKeys(nullptr, pad({kPadButtonUp})), keysHeld(false, false, true, false));
+  EXPECT_EQ(heldKeys(defaultSettings(), nullptr, pad({kPadButtonUp})),
+            keysHeld(false, false, true, false));
 }
 
 }  // namespace

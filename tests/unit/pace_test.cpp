@@ -33,9 +33,11 @@ void fakeSleepUntil(Nanoseconds due) {
 const PaceClock kFakeClock{fakeClock, fakeSleepUntil};
 
 std::vector<Nanoseconds> swaps(double refreshHz, Nanoseconds seconds, Nanoseconds stallAt = 0,
-                               Nanoseconds stallFor = 0, bool limitOn = true) {
+                               Nanoseconds stallFor = 0, bool limitOn = true,
+                               int framesPerSecond = kFramesPerSecond) {
   FrameSchedule schedule;
   schedule.limitOn = limitOn;
+  schedule.framesPerSecond = framesPerSecond;
   const auto refresh = static_cast<Nanoseconds>(refreshHz > 0 ? kSecond / refreshHz : 0);
   std::vector<Nanoseconds> times;
   fakeNow = 12345;  // no refresh at the clock's zero
@@ -114,6 +116,20 @@ TEST(Pace, AClockThatJumpsBackCostsNoLongSleep) {
   paceFrame(schedule, kFakeClock);
   fakeNow = 5 * kSecond;  // a clock set back by a minute and a half
   EXPECT_LE(nextFrameDue(schedule, fakeNow, fakeNow) - fakeNow, kSecond / 60);
+}
+
+// A slower game speed: 45 or 30 frames a second on every display, evenly spread; at 60 Hz vertical
+// sync no longer paces the loop, which waits for its own schedule.
+TEST(Pace, SlowerSpeedsStepFewerFrames) {
+  for (const int fps : {45, 30}) {
+    for (const double hz : {144.0, 60.0, 0.0}) {
+      const auto times = swaps(hz, 10, 0, 0, true, fps);
+      EXPECT_NEAR(static_cast<double>(times.size()), 10.0 * fps, 1) << fps << " at " << hz;
+      for (std::size_t i = 1; i < times.size(); ++i) {
+        ASSERT_LT(times[i] - times[i - 1], 2 * kSecond / fps) << fps << " at " << hz << ", " << i;
+      }
+    }
+  }
 }
 
 TEST(Pace, OffItNeverWaits) {

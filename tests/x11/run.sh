@@ -461,6 +461,67 @@ is for; set aside as $best.set-aside" ] && [ "$(cat "$best.set-aside")" = garbag
 run cannot be raced: the run link is damaged or incomplete: its check does not match its keys; \
 the levels are played without it$" "$WORK/stderr" || fail "a damaged run link: $(cat "$WORK/stderr")"
   ;;
+settings) # The player's settings file: W, A and D walk and jump, the arrows still do where the
+  # file keeps them and not where it does not; at --speed 50 on a 60 Hz display the game steps 30
+  # frames a second, each as at full speed; a bad line is named and the game plays on.
+  export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data"
+  mkdir -p "$XDG_CONFIG_HOME/eggquest"
+  printf '# WASD, and the arrows for walking left\nleft = a, Left\nright = d\njump = w\n' \
+    >"$XDG_CONFIG_HOME/eggquest/settings.txt"
+  said=$("$EGGQUEST" --settings 2>&1) && grep -qx 'left = a, Left .*settings.txt:2)' <<<"$said" &&
+    grep -qx 'speed = 100 .*(default)' <<<"$said" || fail "--settings says: $said"
+  with_fake_hardware
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  walk a "0 39"
+  xdotool keydown Right
+  wait_frames 60
+  chicken_on "0 39" || { xdotool keyup Right; fail "Right, unbound, walked to $CHICKEN"; }
+  xdotool keyup Right
+  walk d "760 799"
+  walk Left "0 39"
+  chicken_box && resting=${BASH_REMATCH[3]}
+  xdotool keydown w
+  poll 20 above $((resting - 60)) || { xdotool keyup w; fail "w did not jump"; }
+  xdotool keyup w
+  press_escape
+  # Half speed on a 60 Hz display: 30 frames a second, and the playthrough to its egg in the same
+  # frames, its best kept apart for the speed and replayed to every recorded position.
+  with_fake_hardware FAKE_REFRESH_HZ=60 FAKE_KEYS="$PLAYTHROUGH"
+  ! chrt -f 10 true 2>/dev/null || PRELOAD=(chrt -f 10 "${PRELOAD[@]}")
+  rm "$XDG_CONFIG_HOME/eggquest/settings.txt"
+  GAME_ARGS=(--mute --time-trial --speed 50)
+  start_game "$FIXTURE_DIR"
+  poll 30 game_ended || fail "the game did not end"
+  wait "$GAME_PID"; GAME_PID=""
+  [ "$(cat "$WORK/stdout")" = "time 4.10 s (246 frames) at 50 %, a personal best" ] ||
+    fail "at half speed: $(cat "$WORK/stdout")"
+  rates=$(awk 'NR % 30 == 0 { if (NR > 30) printf "%.2f\n", 30 / (($1 - t) / 1e9); t = $1 }
+    NR == 210 { exit }' "$WORK/swaps" | sort -n | tr '\n' ' ')
+  read -r _ _ rate _ <<<"$rates"
+  awk -v rate="$rate" 'BEGIN { exit !(rate >= 29.5 && rate <= 30.5) }' ||
+    fail "at half speed, $rate frames a second, the median of $rates"
+  echo "half speed: $rate frames a second, the median of $rates"
+  best=$(ls "$XDG_DATA_HOME"/eggquest/best-*-50.keys) || fail "no best kept for half speed"
+  cd "$GAME_DIR" && replay "$best" --trace "$WORK/trace"
+  played_through "$WORK/trace"
+  # A bad line: named with its place, and the game plays on with the rest.
+  printf 'jump = w, Zap\nspeed = 60\n' >"$XDG_CONFIG_HOME/eggquest/settings.txt"
+  PRELOAD=(env)
+  GAME_ARGS=()
+  start_game "$FIXTURE_DIR"
+  wait_until_playing
+  xdotool keydown Escape && poll 10 game_ended; xdotool keyup Escape
+  wait "$GAME_PID"; GAME_PID=""
+  settings="$XDG_CONFIG_HOME/eggquest/settings.txt"
+  [ "$(cat "$WORK/stderr")" = "eggquest: $settings:1:11: unknown key 'Zap' (SDL's key names: a, \
+1, space, left, escape...); jump keeps its keys
+eggquest: $settings:2:9: speed is 50, 75 or 100, not '60'; the game plays at 100" ] ||
+    fail "a bad file: $(cat "$WORK/stderr")"
+  said=$("$EGGQUEST" --speed 60 2>&1)
+  [ $? = 64 ] && [ "$said" = "eggquest: --speed is 50, 75 or 100, not '60' (eggquest --help lists \
+the options)" ] || fail "--speed 60: $said"
+  ;;
 fall) # fall SCRIPT ESCAPE_FRAME: down level 2's shaft far below the map, until Escape ends it.
   cd "$GAME_DIR" && replay "$2" --trace "$WORK/trace"
   read -r _ level _ y < <(tail -n 1 "$WORK/trace")
