@@ -6,14 +6,20 @@
 (() => {
   // The game's keys by their DOM key codes, the codes Emscripten's SDL turns into SDLK_ values.
   const KEY_CODES = { Left: 37, Up: 38, Right: 39, Escape: 27 };
-  const KEY_BY_CODE = { 37: 'Left', 38: 'Up', 39: 'Right', 27: 'Escape' };
   // A stick tilted less than this is resting, however much it drifts.
   const STICK_DEAD_ZONE = 0.5;
-  // Buttons of the browser's standard gamepad mapping.
+  // The bottom button of the browser's standard gamepad mapping, "Play again" on the end page.
   const PAD_BOTTOM = 0;
-  const PAD_UP = 12;
-  const PAD_LEFT = 14;
-  const PAD_RIGHT = 15;
+  // The player's bindings (web/settings.js hands them over): the game's key of each key's place
+  // on the keyboard (KeyboardEvent.code) and of each pad button (its standard number). Until then
+  // the game's own.
+  let keyOfCode = { ArrowLeft: 'Left', ArrowRight: 'Right', ArrowUp: 'Up', Escape: 'Escape' };
+  let keyOfButton = { 14: 'Left', 15: 'Right', 0: 'Up', 12: 'Up' };
+  Module.bindInput = (codes, buttons) => {
+    releaseEverything();
+    keyOfCode = codes;
+    keyOfButton = buttons;
+  };
 
   const holders = { Left: new Set(), Up: new Set(), Right: new Set(), Escape: new Set() };
   const fingers = new Map();  // pointer id: the key it holds, or null over no control
@@ -43,15 +49,25 @@
   }
 
   // The keyboard: the browser's own events for the game's keys stop here, before SDL's listener on
-  // document, and go on as the merged ones; the level editor keeps its own.
+  // document, and go on as the merged ones; a key the game reads that the player has bound to
+  // nothing stops here too. The level editor and the open Settings panel keep their own.
+  const GAME_KEY_CODES = new Set(Object.values(KEY_CODES));
   for (const type of ['keydown', 'keyup']) {
     addEventListener(type, (event) => {
-      const key = KEY_BY_CODE[event.keyCode];
-      const inEditor = event.target.closest && event.target.closest('#editor');
-      if (!event.isTrusted || !key || inEditor) return;
+      const key = keyOfCode[event.code];
+      const settings = document.getElementById('settings');
+      const own = (event.target.closest && event.target.closest('#editor')) ||
+        (settings && !settings.hidden);
+      if (!event.isTrusted || own) return;
+      // Tab moves the focus off the game to the page's buttons, unless the player plays with it.
+      if (!key && event.code === 'Tab') {
+        event.stopPropagation();
+        return;
+      }
+      if (!(key || GAME_KEY_CODES.has(event.keyCode))) return;
       event.stopPropagation();
       event.preventDefault();
-      hold('keyboard', key, type === 'keydown');
+      if (key) hold('keyboard', key, type === 'keydown');
     }, true);
   }
 
@@ -113,9 +129,12 @@
       const across = pad.axes[0] || 0;
       const source = 'pad' + pad.index;
       const bottom = pressed(PAD_BOTTOM);
-      hold(source, 'Left', pressed(PAD_LEFT) || across < -STICK_DEAD_ZONE);
-      hold(source, 'Right', pressed(PAD_RIGHT) || across > STICK_DEAD_ZONE);
-      hold(source, 'Up', bottom || pressed(PAD_UP));
+      const held = { Left: across < -STICK_DEAD_ZONE, Right: across > STICK_DEAD_ZONE, Up: false,
+                     Escape: false };
+      for (const button in keyOfButton) {
+        if (pressed(Number(button))) held[keyOfButton[button]] = true;
+      }
+      for (const key in held) hold(source, key, held[key]);
       // On the end page the jump button is "Play again"; a press, not a button still held.
       if (bottom && padsSeen.get(pad.index) !== true && !notice.hidden && !playAgain.hidden) {
         playAgain.click();

@@ -2,17 +2,19 @@
 // 65 Hz some animation frames pass without a game frame, as a driver's vertical sync would choose
 // on the desktop. The game's own rules stay per frame.
 (() => {
-  // The game's own numbers (src/app/pace.h), read once it runs: its frames a second, and the
-  // refresh rate up to which the display paces it. A game frame runs once dueMs is owed: every
-  // animation frame of a display up to that rate owes that much, so none of them is skipped,
-  // however its time stamps wobble. After a pause (a hidden page, the end page) the game goes on,
-  // without catching up more than mostOwedMs.
+  // The game's own numbers (src/app/pace.h), read as it runs: its frames a second at the player's
+  // speed, and the refresh rate up to which the display paces it at full speed (at a slower speed,
+  // that share of it). A game frame runs once dueMs is owed: every animation frame of a display up
+  // to that rate owes that much, so none of them is skipped, however its time stamps wobble. After
+  // a pause (a hidden page, the end page) the game goes on, without catching up more than
+  // mostOwedMs.
   let gameFrameMs = 0;
   let dueMs = 0;
   let mostOwedMs = 0;
   function readPace() {
-    gameFrameMs = 1000 / Module._framesPerSecond();
-    dueMs = 1000 / Module._displayPacedHz();
+    const framesPerSecond = Module._framesPerSecond();
+    gameFrameMs = 1000 / framesPerSecond;
+    dueMs = gameFrameMs * Module._gameFramesPerSecond() / Module._displayPacedHz();
     mostOwedMs = 2 * gameFrameMs;
   }
 
@@ -31,7 +33,7 @@
 
   // Emscripten calls this before each iteration of the game's main loop; false skips it.
   const dueNow = () => {
-    if (!gameFrameMs) readPace();
+    readPace();
     const elapsed = lastTime === null ? gameFrameMs : frameTime - lastTime;
     lastTime = frameTime;
     owed = Math.min(owed + elapsed, mostOwedMs);

@@ -216,18 +216,18 @@ const std::vector<KeyName> kKeyNames = [] {
 }();
 
 const std::vector<PadButtonName> kPadButtonNames = {
-    {"A", kPadButtonA},
-    {"B", 1},
-    {"X", 2},
-    {"Y", 3},
-    {"Back", kPadButtonBack},
-    {"Start", 6},
-    {"Left shoulder", 9},
-    {"Right shoulder", 10},
-    {"D-pad up", kPadButtonUp},
-    {"D-pad down", kPadButtonDown},
-    {"D-pad left", kPadButtonLeft},
-    {"D-pad right", kPadButtonRight},
+    {"A", kPadButtonA, 0},
+    {"B", 1, 1},
+    {"X", 2, 2},
+    {"Y", 3, 3},
+    {"Back", kPadButtonBack, 8},
+    {"Start", 6, 9},
+    {"Left shoulder", 9, 4},
+    {"Right shoulder", 10, 5},
+    {"D-pad up", kPadButtonUp, 12},
+    {"D-pad down", kPadButtonDown, 13},
+    {"D-pad left", kPadButtonLeft, 14},
+    {"D-pad right", kPadButtonRight, 15},
 };
 
 const char* const kSettingNames[kSettingsCount] = {"left",     "right",     "jump",     "quit",

@@ -27,6 +27,7 @@ extern const std::vector<KeyName> kKeyNames;
 struct PadButtonName {
   const char* name;
   int button;
+  int standard;  // the button's number in a browser's standard gamepad mapping
 };
 extern const std::vector<PadButtonName> kPadButtonNames;
 

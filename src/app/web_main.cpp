@@ -33,6 +33,17 @@ Game game;
 // (web/input.js): the game reads the default keys.
 const Settings kPageKeys = defaultSettings();
 
+// The page's own defaults: the desktop's, but for the pad's Back, with which the page never ended
+// the game.
+Settings pageDefaults() {
+  Settings settings = defaultSettings();
+  settings.padButtons[kQuitAction].clear();
+  return settings;
+}
+
+// The player's settings in the page, from its Settings panel and the browser's storage.
+Settings pageSettings = pageDefaults();
+
 FrameInput pageKeys() {
   return {heldKeys(kPageKeys, SDL_GetKeyState(nullptr), PadState{}), SDL_GetTicks()};
 }
@@ -230,8 +241,13 @@ EMSCRIPTEN_KEEPALIVE int startCell() {
 
 // The game's frame rate, and the display rate up to which every animation frame is a game frame:
 // web/pace.js paces the page by them.
-EMSCRIPTEN_KEEPALIVE int framesPerSecond() {
+EMSCRIPTEN_KEEPALIVE int gameFramesPerSecond() {
   return kFramesPerSecond;
+}
+
+// At the player's speed.
+EMSCRIPTEN_KEEPALIVE int framesPerSecond() {
+  return framesPerSecondAt(pageSettings.speed);
 }
 
 EMSCRIPTEN_KEEPALIVE int displayPacedHz() {
@@ -324,6 +340,66 @@ EMSCRIPTEN_KEEPALIVE void giveLevelSetId(int pageSet) {
 // Frames as the timer shows them.
 EMSCRIPTEN_KEEPALIVE void giveTime(int frames) {
   levelOutput = formatTime(frames);
+}
+
+// Settings. The input is settings text, the desktop's, read over the page's defaults; the output
+// the messages about its refused lines, one a line. The speed and the volume take effect at once.
+EMSCRIPTEN_KEEPALIVE void takeSettings() {
+  pageSettings = pageDefaults();
+  std::vector<std::string> messages;
+  readSettings(levelInput, "settings", pageSettings, messages);
+  levelOutput.clear();
+  for (const std::string& message : messages) {
+    levelOutput += message + "\n";
+  }
+  game.speed = pageSettings.speed;
+  setSoundVolume(game.sound, pageSettings.volume);
+}
+
+// The settings as the desktop's text.
+EMSCRIPTEN_KEEPALIVE void giveSettings() {
+  levelOutput = writeSettings(pageSettings);
+}
+
+// The bindings for the page's input, a line an action: its name, the keys' places
+// (KeyboardEvent.code) and the pad buttons' standard numbers, tabs between; then the speed and
+// the volume.
+EMSCRIPTEN_KEEPALIVE void giveBindings() {
+  levelOutput.clear();
+  for (int action = 0; action < kActions; ++action) {
+    std::string codes;
+    for (const SDLKey key : pageSettings.keys[action]) {
+      for (const KeyName& name : kKeyNames) {
+        if (name.key == key) {
+          codes += (codes.empty() ? "" : " ") + std::string(name.code);
+        }
+      }
+    }
+    std::string buttons;
+    for (const int button : pageSettings.padButtons[action]) {
+      for (const PadButtonName& name : kPadButtonNames) {
+        if (name.button == button) {
+          buttons += (buttons.empty() ? "" : " ") + std::to_string(name.standard);
+        }
+      }
+    }
+    levelOutput += std::string(kSettingNames[action]) + "\t" + codes + "\t" + buttons + "\n";
+  }
+  levelOutput += "speed\t" + std::to_string(pageSettings.speed) + "\n";
+  levelOutput += "volume\t" + std::to_string(pageSettings.volume) + "\n";
+}
+
+// The keys and pad buttons the settings can name: "key NAME CODE" and "pad NAME STANDARD" lines,
+// tabs between.
+EMSCRIPTEN_KEEPALIVE void giveInputNames() {
+  levelOutput.clear();
+  for (const KeyName& key : kKeyNames) {
+    levelOutput += std::string("key\t") + key.name + "\t" + key.code + "\n";
+  }
+  for (const PadButtonName& button : kPadButtonNames) {
+    levelOutput +=
+        std::string("pad\t") + button.name + "\t" + std::to_string(button.standard) + "\n";
+  }
 }
 
 // Plays the page's set from its start, as "Play again" plays the game's.

@@ -1,8 +1,8 @@
 """The game's page with the fixture pictures in headless Chromium, WebKit and Firefox:
 browser_test.py CASE, one of page, touch, pad, pace, sound, webkit, firefox, of the offline
 copy install, offline, update, of the level editor and links editor, editor_touch,
-editor_play, links, webkit_links, level_frames, and of time trials trial, run_both_ways,
-webkit_trial, firefox_trial. Stepped frames must be the desktop replay's."""
+editor_play, links, webkit_links, level_frames, of time trials trial, run_both_ways,
+webkit_trial, firefox_trial, and of the settings settings, webkit_settings, firefox_settings. Stepped frames must be the desktop replay's."""
 import base64
 import functools
 import http.server
@@ -922,6 +922,133 @@ def test_trial(driver):
 
 
 
+def active_label(driver):
+    return driver.execute_script("const a = document.activeElement; "
+                                 "return a.getAttribute('aria-label') || a.textContent || a.id")
+
+
+def tab_to(driver, label):
+    """Tabs, as a keyboard alone does, until the control of that accessible name has the focus,
+    whose outline is then to be seen."""
+    for _ in range(40):
+        if active_label(driver) == label:
+            outline = driver.execute_script(
+                "return getComputedStyle(document.activeElement).outlineStyle")
+            assert outline not in ('', 'none'), f'{label} has the focus unseen'
+            return
+        ActionChains(driver).send_keys(Keys.TAB).perform()
+    raise AssertionError(f'no Tab reaches "{label}", the focus is on "{active_label(driver)}"')
+
+
+def panel_open(driver):
+    return driver.execute_script("const panel = document.getElementById('settings'); "
+                                 "return !!panel && !panel.hidden")
+
+
+def panel_status(driver):
+    return driver.execute_script("return document.getElementById('settings-status').textContent")
+
+
+def test_settings(driver):
+    """The Settings panel by the keyboard alone: jump bound to Space by pressing it; a reload keeps
+    it and Space jumps as Up does on the desktop, the arrows' Up no longer; a pad button bound by
+    pressing it on the virtual pad walks; the desktop's words refused with the desktop's message;
+    half speed steps one game frame every other animation frame of a 60 Hz display."""
+    url = page_url(driver)
+    cdp(driver, 'Page.addScriptToEvaluateOnNewDocument', source=FAKE_PADS + FAKE_DISPLAY)
+    driver.get(url)
+    poll(30, lambda: re.match(r'^OpenGL Demo - \d+\.\d\d$', driver.title), 'the game running')
+    driver.execute_script("document.getElementById('canvas').focus()")
+    tab_to(driver, 'Settings')
+    ActionChains(driver).send_keys(Keys.ENTER).perform()
+    poll(10, lambda: panel_open(driver), 'Enter opens the panel')
+    tab_to(driver, 'Add a key for Jump')
+    ActionChains(driver).send_keys(Keys.ENTER).perform()
+    ActionChains(driver).send_keys(Keys.SPACE).perform()
+    poll(10, lambda: panel_status(driver) == 'Space added.', 'Space bound to the jump')
+    tab_to(driver, 'Remove the key Up from Jump')
+    ActionChains(driver).send_keys(Keys.ENTER).perform()
+    poll(10, lambda: panel_status(driver) == 'Up no longer does Jump.', 'Up taken from the jump')
+    assert 'jump = Space\n' in driver.execute_script(
+        "return localStorage.getItem('eggquest.settings')"), 'the settings are not kept'
+    ActionChains(driver).send_keys(Keys.ESCAPE).perform()
+    poll(10, lambda: not panel_open(driver), 'Escape closes the panel')
+
+    driver.refresh()
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    help_text = driver.find_element('id', 'keys').text
+    assert 'Space jump' in help_text and 'Up' not in help_text, f'the key help says {help_text}'
+    play(driver, {10: key(driver, Keys.ARROW_UP), 12: key(driver, Keys.ARROW_UP, 'key_up'),
+                  30: key(driver, Keys.SPACE), 32: key(driver, Keys.SPACE, 'key_up')},
+         50, '30-31 Up')
+
+    # A pad button, bound by pressing it, and the panel's own pad: B closes it.
+    driver.execute_script('Module.resumeMainLoop()')
+    driver.find_element('id', 'settings-button').click()
+    poll(10, lambda: panel_open(driver), 'the panel opens')
+    driver.find_element('css selector', '[aria-label="Add a pad button for Walk left"]').click()
+    def pad(*pressed):  # then the page reads the pads
+        driver.execute_async_script(
+            "pads[0] = { index: 0, connected: true, mapping: 'standard', axes: [0, 0], "
+            "buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: arguments[0].includes(i) "
+            "})) }; requestAnimationFrame(() => requestAnimationFrame(arguments[1]))",
+            list(pressed))
+    pad()
+    pad(2)
+    poll(10, lambda: panel_status(driver) == 'X added.', 'X bound to walking left')
+    pad()
+    pad(1)
+    poll(10, lambda: not panel_open(driver), "the pad's B closes the panel")
+    pad()
+    play_again_paused(driver, key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {20: lambda: pad(2), 40: pad}, 50, '20-39 Left')
+
+    # The desktop's words, read back: what it refuses, the page refuses alike.
+    driver.find_element('id', 'settings-button').click()
+    poll(10, lambda: panel_open(driver), 'the panel opens again')
+    driver.execute_script("document.getElementById('settings-text').value = arguments[0]",
+                          'jump = space, Zap\nspeed = 50\n')
+    driver.find_element('id', 'settings-read').click()
+    assert panel_status(driver) == "settings:1:15: unknown key 'Zap' (SDL's key names: a, 1, " \
+        "space, left, escape...); jump keeps its keys", panel_status(driver)
+    assert driver.execute_script("return document.querySelector('[name=speed][value=\"50\"]')"
+                                 ".checked"), 'the speed of the text was not taken'
+    driver.find_element('id', 'settings-close').click()
+    driver.execute_script('window.rhythm = []; window.fakeHz = 60;')
+    poll(60, lambda: len(driver.execute_script('return window.rhythm')) >= 65, '65 frames')
+    rhythm = driver.execute_script('return window.rhythm.slice(5, 65)')  # settled
+    assert sum(rhythm) == 30 and max(rhythm) == 1, f'half speed at 60 Hz stepped {rhythm}'
+
+
+def play_with_a_binding_kept(driver, load, play_again=None):
+    """Opens (by load) the page with jump bound to Space in the browser's storage, as the panel
+    keeps it: Space jumps as Up does on the desktop. "Play again" by Enter, or play_again."""
+    load()
+    play_again_paused(driver, play_again or key(driver, Keys.ENTER, 'send_keys'))
+    play(driver, {30: key(driver, Keys.SPACE), 32: key(driver, Keys.SPACE, 'key_up')},
+         50, '30-31 Up')
+
+
+KEPT_BINDING = ("if (location.protocol.startsWith('http')) "
+                "localStorage.setItem('eggquest.settings', 'jump = space\\n');")
+
+
+def test_webkit_settings(driver):
+    """In WebKit: a binding read back from the browser's storage."""
+    page = trial_page_copy(PROBE + ERRORS + KEPT_BINDING)
+    play_with_a_binding_kept(driver, lambda: driver.get(page))
+
+
+def test_firefox_settings(driver):
+    """In Firefox: a binding read back from the browser's storage."""
+    def load():
+        for script in PROBE, ERRORS, KEPT_BINDING:
+            driver.add_script_before_page(script)
+        driver.get(serve(os.environ['WEB_DIR']) + 'fixture-page/')
+    play_with_a_binding_kept(driver, load,
+                             lambda: driver.click(*rect(driver, '#play-again')[4:]))
+
+
 def desktop_run_link(script, levels=None):
     """The fragment of the link to the run the replay tool plays from the key script."""
     replayed = subprocess.run([os.environ['REPLAY'], script, '--mute', '--run-link'] +
@@ -1006,7 +1133,8 @@ if __name__ == '__main__':
     case = sys.argv[1]
     try:
         browser = {'webkit': webkit, 'webkit_links': webkit, 'webkit_trial': webkit,
-                   'firefox': firefox, 'firefox_trial': firefox}.get(
+                   'webkit_settings': webkit, 'firefox': firefox, 'firefox_trial': firefox,
+                   'firefox_settings': firefox}.get(
             case, lambda: chromium('--window-size=1000,860'))
         with browser() as driver:
             driver.set_script_timeout(120)  # steps of a hundred frames on a busy machine
