@@ -95,7 +95,7 @@ PACKAGING_PACKAGES=(lintian appstream)
 # The browser build, and the tests and benchmarks that run it in a browser: Chromium, WebKit's
 # MiniBrowser through its WebDriver, and Firefox through the WebDriver BiDi it speaks itself, over
 # a WebSocket.
-WEB_PACKAGES=(emscripten)
+WEB_PACKAGES=(emscripten terser)
 WEB_TEST_PACKAGES=(chromium chromium-driver python3-selenium @webkit-driver firefox-esr
                    python3-websockets)
 

@@ -162,60 +162,80 @@ void settleConflicts(std::array<std::vector<Value>, kActions>& bound, Settings& 
 
 }  // namespace
 
-const std::vector<KeyName> kKeyNames = [] {
-  std::vector<KeyName> names = {
-      {"left", SDLK_LEFT, "ArrowLeft"},
-      {"right", SDLK_RIGHT, "ArrowRight"},
-      {"up", SDLK_UP, "ArrowUp"},
-      {"down", SDLK_DOWN, "ArrowDown"},
-      {"escape", SDLK_ESCAPE, "Escape"},
-      {"space", SDLK_SPACE, "Space"},
-      {"return", SDLK_RETURN, "Enter"},
-      {"tab", SDLK_TAB, "Tab"},
-      {"backspace", SDLK_BACKSPACE, "Backspace"},
-      {"left shift", SDLK_LSHIFT, "ShiftLeft"},
-      {"right shift", SDLK_RSHIFT, "ShiftRight"},
-      {"left ctrl", SDLK_LCTRL, "ControlLeft"},
-      {"right ctrl", SDLK_RCTRL, "ControlRight"},
-      {"left alt", SDLK_LALT, "AltLeft"},
-      {",", SDLK_COMMA, "Comma"},
-      {".", SDLK_PERIOD, "Period"},
-      {"/", SDLK_SLASH, "Slash"},
-      {"'", SDLK_QUOTE, "Quote"},
-      {"[", SDLK_LEFTBRACKET, "BracketLeft"},
-      {"]", SDLK_RIGHTBRACKET, "BracketRight"},
-      {"-", SDLK_MINUS, "Minus"},
-      {"=", SDLK_EQUALS, "Equal"},
-      {"`", SDLK_BACKQUOTE, "Backquote"},
-      {"\\", SDLK_BACKSLASH, "Backslash"},
-  };
-  static const char* const kLetterCodes[] = {"KeyA", "KeyB", "KeyC", "KeyD", "KeyE", "KeyF", "KeyG",
-                                             "KeyH", "KeyI", "KeyJ", "KeyK", "KeyL", "KeyM", "KeyN",
-                                             "KeyO", "KeyP", "KeyQ", "KeyR", "KeyS", "KeyT", "KeyU",
-                                             "KeyV", "KeyW", "KeyX", "KeyY", "KeyZ"};
-  static const char* const kLetterNames[] = {"a", "b", "c", "d", "e", "f", "g", "h", "i",
-                                             "j", "k", "l", "m", "n", "o", "p", "q", "r",
-                                             "s", "t", "u", "v", "w", "x", "y", "z"};
-  for (int letter = 0; letter < 26; ++letter) {
-    names.push_back(
-        {kLetterNames[letter], static_cast<SDLKey>(SDLK_a + letter), kLetterCodes[letter]});
-  }
-  static const char* const kDigitCodes[] = {"Digit0", "Digit1", "Digit2", "Digit3", "Digit4",
-                                            "Digit5", "Digit6", "Digit7", "Digit8", "Digit9"};
-  static const char* const kDigitNames[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-  static const char* const kKeypadCodes[] = {"Numpad0", "Numpad1", "Numpad2", "Numpad3", "Numpad4",
-                                             "Numpad5", "Numpad6", "Numpad7", "Numpad8", "Numpad9"};
-  static const char* const kKeypadNames[] = {"[0]", "[1]", "[2]", "[3]", "[4]",
-                                             "[5]", "[6]", "[7]", "[8]", "[9]"};
-  for (int digit = 0; digit < 10; ++digit) {
-    names.push_back({kDigitNames[digit], static_cast<SDLKey>(SDLK_0 + digit), kDigitCodes[digit]});
-    names.push_back(
-        {kKeypadNames[digit], static_cast<SDLKey>(SDLK_KP0 + digit), kKeypadCodes[digit]});
-  }
-  return names;
-}();
+const KeyName kKeyNames[kKeyNameCount] = {
+    {"left", SDLK_LEFT, "ArrowLeft"},
+    {"right", SDLK_RIGHT, "ArrowRight"},
+    {"up", SDLK_UP, "ArrowUp"},
+    {"down", SDLK_DOWN, "ArrowDown"},
+    {"escape", SDLK_ESCAPE, "Escape"},
+    {"space", SDLK_SPACE, "Space"},
+    {"return", SDLK_RETURN, "Enter"},
+    {"tab", SDLK_TAB, "Tab"},
+    {"backspace", SDLK_BACKSPACE, "Backspace"},
+    {"left shift", SDLK_LSHIFT, "ShiftLeft"},
+    {"right shift", SDLK_RSHIFT, "ShiftRight"},
+    {"left ctrl", SDLK_LCTRL, "ControlLeft"},
+    {"right ctrl", SDLK_RCTRL, "ControlRight"},
+    {"left alt", SDLK_LALT, "AltLeft"},
+    {",", SDLK_COMMA, "Comma"},
+    {".", SDLK_PERIOD, "Period"},
+    {"/", SDLK_SLASH, "Slash"},
+    {"'", SDLK_QUOTE, "Quote"},
+    {"[", SDLK_LEFTBRACKET, "BracketLeft"},
+    {"]", SDLK_RIGHTBRACKET, "BracketRight"},
+    {"-", SDLK_MINUS, "Minus"},
+    {"=", SDLK_EQUALS, "Equal"},
+    {"`", SDLK_BACKQUOTE, "Backquote"},
+    {"\\", SDLK_BACKSLASH, "Backslash"},
+    {"a", SDLK_a, "KeyA"},
+    {"b", SDLK_b, "KeyB"},
+    {"c", SDLK_c, "KeyC"},
+    {"d", SDLK_d, "KeyD"},
+    {"e", SDLK_e, "KeyE"},
+    {"f", SDLK_f, "KeyF"},
+    {"g", SDLK_g, "KeyG"},
+    {"h", SDLK_h, "KeyH"},
+    {"i", SDLK_i, "KeyI"},
+    {"j", SDLK_j, "KeyJ"},
+    {"k", SDLK_k, "KeyK"},
+    {"l", SDLK_l, "KeyL"},
+    {"m", SDLK_m, "KeyM"},
+    {"n", SDLK_n, "KeyN"},
+    {"o", SDLK_o, "KeyO"},
+    {"p", SDLK_p, "KeyP"},
+    {"q", SDLK_q, "KeyQ"},
+    {"r", SDLK_r, "KeyR"},
+    {"s", SDLK_s, "KeyS"},
+    {"t", SDLK_t, "KeyT"},
+    {"u", SDLK_u, "KeyU"},
+    {"v", SDLK_v, "KeyV"},
+    {"w", SDLK_w, "KeyW"},
+    {"x", SDLK_x, "KeyX"},
+    {"y", SDLK_y, "KeyY"},
+    {"z", SDLK_z, "KeyZ"},
+    {"0", SDLK_0, "Digit0"},
+    {"1", SDLK_1, "Digit1"},
+    {"2", SDLK_2, "Digit2"},
+    {"3", SDLK_3, "Digit3"},
+    {"4", SDLK_4, "Digit4"},
+    {"5", SDLK_5, "Digit5"},
+    {"6", SDLK_6, "Digit6"},
+    {"7", SDLK_7, "Digit7"},
+    {"8", SDLK_8, "Digit8"},
+    {"9", SDLK_9, "Digit9"},
+    {"[0]", SDLK_KP0, "Numpad0"},
+    {"[1]", SDLK_KP1, "Numpad1"},
+    {"[2]", SDLK_KP2, "Numpad2"},
+    {"[3]", SDLK_KP3, "Numpad3"},
+    {"[4]", SDLK_KP4, "Numpad4"},
+    {"[5]", SDLK_KP5, "Numpad5"},
+    {"[6]", SDLK_KP6, "Numpad6"},
+    {"[7]", SDLK_KP7, "Numpad7"},
+    {"[8]", SDLK_KP8, "Numpad8"},
+    {"[9]", SDLK_KP9, "Numpad9"},
+};
 
-const std::vector<PadButtonName> kPadButtonNames = {
+const PadButtonName kPadButtonNames[kPadButtonNameCount] = {
     {"A", kPadButtonA, 0},
     {"B", 1, 1},
     {"X", 2, 2},

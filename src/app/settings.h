@@ -21,7 +21,8 @@ struct KeyName {
   SDLKey key;
   const char* code;
 };
-extern const std::vector<KeyName> kKeyNames;
+constexpr int kKeyNameCount = 70;
+extern const KeyName kKeyNames[kKeyNameCount];
 
 // The pad's buttons by the game-controller names, at their numbers in SDL's layout.
 struct PadButtonName {
@@ -29,7 +30,8 @@ struct PadButtonName {
   int button;
   int standard;  // the button's number in a browser's standard gamepad mapping
 };
-extern const std::vector<PadButtonName> kPadButtonNames;
+constexpr int kPadButtonNameCount = 12;
+extern const PadButtonName kPadButtonNames[kPadButtonNameCount];
 
 constexpr int kSettingsCount =
     2 * kActions + 2;  // keys and pad buttons of each action, speed, volume

@@ -1,7 +1,6 @@
 // Playing runs, writing them as key scripts, and the time trial's count and ghost.
 #include "world/run.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
@@ -56,36 +55,27 @@ KeyFrames keyFramesOf(const KeyScript& script) {
 }
 
 std::string writeRunScript(const KeyFrames& keys, const std::string& levelSetId, int frames) {
-  struct Line {
-    int first;
-    int last;
-    const char* key;
-  };
-  std::vector<Line> lines;
   const std::pair<bool HeldKeys::*, const char*> names[] = {
       {&HeldKeys::left, "Left"}, {&HeldKeys::right, "Right"}, {&HeldKeys::up, "Up"}};
-  for (const auto& [key, name] : names) {
-    for (int frame = 0; frame < static_cast<int>(keys.size()); ++frame) {
-      if (!(keys[frame].*key)) {
-        continue;
-      }
-      const int first = frame;
-      while (frame + 1 < static_cast<int>(keys.size()) && keys[frame + 1].*key) {
-        ++frame;
-      }
-      lines.push_back({first, frame, name});
-    }
-  }
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const Line& a, const Line& b) { return a.first < b.first; });
+  const int count = static_cast<int>(keys.size());
   std::string text = kRunComment + levelSetId + kRulesWord + std::to_string(kRulesVersion) + ", " +
                      std::to_string(frames) + " frames (" + formatTime(frames) + " s)\n";
-  for (const Line& line : lines) {
-    text += std::to_string(line.first);
-    if (line.last > line.first) {
-      text += "-" + std::to_string(line.last);
+  // Each key's ranges, in the order they begin.
+  for (int frame = 0; frame < count; ++frame) {
+    for (const auto& [key, name] : names) {
+      if (!(keys[frame].*key) || (frame > 0 && keys[frame - 1].*key)) {
+        continue;
+      }
+      int last = frame;
+      while (last + 1 < count && keys[last + 1].*key) {
+        ++last;
+      }
+      text += std::to_string(frame);
+      if (last > frame) {
+        text += "-" + std::to_string(last);
+      }
+      text += std::string(" ") + name + "\n";
     }
-    text += std::string(" ") + line.key + "\n";
   }
   text += "# The last egg ends the run in frame " + std::to_string(frames - 1) +
           "; the Escape after it only closes the script.\n" + std::to_string(frames) + " Escape\n";
