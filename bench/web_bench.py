@@ -1,8 +1,8 @@
 """The web build's figures: what a first visit downloads before its first frame, how soon the
 first frame is drawn on a first visit and on a second one (from the offline copy, online and
 offline), how many of the browser's animation frames the game keeps up with, and in which game
-frame a touch on a control reaches the game, and what the level editor adds when it is opened,
-which the game page never loads itself. Fails, saying why, when a figure cannot be measured.
+frame a touch on a control reaches the game, and what the level editor and the Settings panel add
+when they are opened, which the game page never loads itself. Fails, saying why, when a figure cannot be measured.
   web_bench.py FOLDER     FOLDER: the page's folder (build-web/eggquest)
 It drives the browsers through scripts/python/browser.py, which scripts/bench puts on PYTHONPATH."""
 import gzip
@@ -16,11 +16,12 @@ from browser import cdp, chromium, poll, serve
 FOLDER = sys.argv[1]
 FILES = ['index.html', 'index.js', 'index.wasm', 'index.data', 'manifest.webmanifest', 'sw.js',
          'icon-192.png', 'icon-512.png', 'icon-maskable-512.png']
-# The level editor: loaded when the player opens it, never by the game page.
-EDITOR_FILES = ['editor.js', 'editor.css']
-# What a first visit downloaded before its first frame when the page had no offline copy (gzip -9
-# KB, Emscripten 3.1.6): it may grow by 5 % at most.
-FIRST_VISIT_BEFORE = 90.0
+# The level editor and the Settings panel: loaded when the player opens them, never by the game
+# page.
+EDITOR_FILES = ['editor.js', 'editor.css', 'settings-panel.js']
+# What a first visit may download before its first frame, time trials and settings included
+# (gzip -9, KB): more fails the benchmark.
+FIRST_VISIT_BUDGET = 100.0
 LOADS = 5
 # A player's connection for comparing visits: a good phone or home connection, 50 ms away at
 # 20 Mbit/s (the files as they are, uncompressed, as the benchmark's server sends them).
@@ -115,7 +116,7 @@ try:
         loaded = driver.execute_script(
             "return performance.getEntriesByType('resource').map((entry) => entry.name)")
         if any(name.split('/')[-1] in EDITOR_FILES for name in loaded):
-            fail(f'the game page loaded the editor: {loaded}')
+            fail(f'the game page loaded the editor or the settings panel: {loaded}')
         game_start, browser_start = driver.execute_script(
             'return [probe.gameFrames, probe.browserFrames]')
         time.sleep(RATE_SECONDS)  # a measuring interval, not a wait for something to happen
@@ -163,9 +164,9 @@ print(f'{"download, gzip -9":44} ' + ', '.join(f'{n} {s / 1000:.1f}' for n, s in
 print(f'{"  total of the files above (KB)":44} {sum(sizes.values()) / 1000:12.1f} '
       f'{"goal":>12} {120:8}')
 print(f'{"  first visit, before its first frame (KB)":44} {first_visit:12.1f} {"goal":>12} '
-      f'{FIRST_VISIT_BEFORE * 1.05:8.1f}')
+      f'{FIRST_VISIT_BUDGET:8.1f}')
 print(f'{"  of:":44} {", ".join(sorted(fetched))}')
-print(f'{"level editor, when opened (KB)":44} {sum(editor_sizes.values()) / 1000:12.1f}   ' +
+print(f'{"level editor or settings, when opened (KB)":44} {sum(editor_sizes.values()) / 1000:12.1f}   ' +
       ', '.join(f'{n} {s / 1000:.1f}' for n, s in editor_sizes.items()))
 print(f'{f"first visit to first frame (ms, median of {LOADS})":44} '
       f'{statistics.median(visits["local"]):12.0f} {"goal":>12} {1000:8}')
@@ -178,3 +179,6 @@ print(f'{"game frames / animation frames per second":44} {game_rate:12.2f} {brow
       f' {game_rate / browser_rate:8.3f}')
 print(f"{f'touch to the game, in game frames (of {PRESSES})':44} {max(latencies):12d}"
       f' {"goal":>12} {1:8}')
+if first_visit > FIRST_VISIT_BUDGET:
+    fail(f'a first visit downloads {first_visit:.1f} KB before its first frame, over the budget of '
+         f'{FIRST_VISIT_BUDGET:.0f} KB')

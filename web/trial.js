@@ -13,9 +13,15 @@
     Module._giveTime(frames);
     return text();
   };
+  // The best's name: the set's id, and the game speed when slower, each speed's best apart.
   const setId = (pageSet) => {
     Module._giveLevelSetId(pageSet ? 1 : 0);
-    return text();
+    const speed = Module.settings.bindings().speed;
+    return text() + (speed === 100 ? '' : `-${speed}`);
+  };
+  const atSpeed = () => {
+    const speed = Module.settings.bindings().speed;
+    return speed === 100 ? '' : ` at ${speed} %`;
   };
   function stored(key) {
     try {
@@ -104,7 +110,8 @@
       }
       return {
         frames,
-        line: `time ${time(frames)} s (${frames} frames)${personalBest ? ', a personal best' : ''}`,
+        line: `time ${time(frames)} s (${frames} frames)${atSpeed()}` +
+          (personalBest ? ', a personal best' : ''),
         splits: splits.map((split, level) => `Level ${level + 1}: ${time(split)} s`),
         linkRun,
       };
