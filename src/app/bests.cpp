@@ -11,6 +11,8 @@
 #include <cstring>
 #include <utility>
 
+#include "app/xdg.h"
+
 namespace {
 
 // Far more than the key script of an hour's run.
@@ -95,16 +97,8 @@ bool makeFolder(const std::string& folder, std::string& why) {
 }  // namespace
 
 std::string bestsFolder() {
-  // The base directory convention: a relative XDG_DATA_HOME is to be ignored.
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') {
-    return std::string(data) + "/eggquest";
-  }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') {
-    return std::string(home) + "/.local/share/eggquest";
-  }
-  return "";
+  const std::string data = baseDirectory("XDG_DATA_HOME", ".local/share");
+  return data.empty() ? data : data + "/eggquest";
 }
 
 std::string bestPath(const std::string& folder, const std::string& levelSetId, int speed) {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/xdg.h"
+
 namespace {
 
 constexpr std::size_t kMostSettingsBytes = 64 * 1024;
@@ -457,16 +459,8 @@ HeldKeys heldKeys(const Settings& settings, const Uint8* keyboard, const PadStat
 }
 
 std::string settingsPath() {
-  // The base directory convention: a relative XDG_CONFIG_HOME is to be ignored.
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') {
-    return std::string(config) + "/eggquest/settings.txt";
-  }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') {
-    return std::string(home) + "/.config/eggquest/settings.txt";
-  }
-  return "";
+  const std::string config = baseDirectory("XDG_CONFIG_HOME", ".config");
+  return config.empty() ? config : config + "/eggquest/settings.txt";
 }
 
 void loadSettingsFile(const std::string& path, Settings& settings,

@@ -120,6 +120,17 @@ frame_rate() {
   awk -v first="$1" -v last="$2" 'NR == first { t = $1 } NR == last {
     printf "%.2f", (last - first) / (($1 - t) / 1e9) }' "$WORK/swaps"
 }
+# median_rate FPS: the game swapped FPS frames a second, within one, in the median of five
+# windows of a second after the first second of the swap log (in RATE, the five in RATES). A
+# measurement of time: a stall on a busy machine costs one window frames that the loop rightly
+# never makes up, and a wrong pace is wrong in all of them.
+median_rate() {
+  RATES=$(awk -v fps="$1" 'NR % fps == 0 {
+      if (NR > fps) printf "%.2f\n", fps / (($1 - t) / 1e9); t = $1 }
+    NR == 6 * fps { exit }' "$WORK/swaps" | sort -n | tr '\n' ' ')
+  read -r _ _ RATE _ <<<"$RATES"
+  awk -v rate="$RATE" -v fps="$1" 'BEGIN { exit !(rate >= fps - 1 && rate <= fps + 1) }'
+}
 # above ROW: the chicken's magenta half begins above ROW (its top, in CHICKEN_TOP).
 above() { chicken_box && CHICKEN_TOP=${BASH_REMATCH[3]} && [ "$CHICKEN_TOP" -lt "$1" ]; }
 
@@ -237,16 +248,10 @@ pace) # 60 game frames a second whatever the display's refresh rate; at 60 Hz on
     ! chrt -f 10 true 2>/dev/null || PRELOAD=(chrt -f 10 "${PRELOAD[@]}")
     start_game "$WORK"
     wait_until_playing
-    # The median of five one-second windows after the first second: a stall on a busy machine
-    # costs one window frames that the loop rightly never makes up; a wrong pace is wrong in all.
     wait_frames 360
     press_escape
-    rates=$(awk 'NR % 60 == 0 { if (NR > 60) printf "%.2f\n", 60 / (($1 - t) / 1e9); t = $1 }
-      NR == 360 { exit }' "$WORK/swaps" | sort -n | tr '\n' ' ')
-    read -r _ _ rate _ <<<"$rates"
-    awk -v rate="$rate" 'BEGIN { exit !(rate >= 59 && rate <= 61) }' ||
-      fail "$EGGQUEST at $hz Hz: $rate frames a second, the median of $rates"
-    echo "$hz Hz, $EGGQUEST: $rate frames a second, the median of $rates"
+    median_rate 60 || fail "$EGGQUEST at $hz Hz: $RATE frames a second, the median of $RATES"
+    echo "$hz Hz, $EGGQUEST: $RATE frames a second, the median of $RATES"
   done
   ;;
 gamepad) # A pad walks, jumps and ends the game as the keys do, merged with the keyboard; one
@@ -496,12 +501,8 @@ settings) # The player's settings file: W, A and D walk and jump, the arrows sti
   wait "$GAME_PID"; GAME_PID=""
   [ "$(cat "$WORK/stdout")" = "time 4.10 s (246 frames) at 50 %, a personal best" ] ||
     fail "at half speed: $(cat "$WORK/stdout")"
-  rates=$(awk 'NR % 30 == 0 { if (NR > 30) printf "%.2f\n", 30 / (($1 - t) / 1e9); t = $1 }
-    NR == 210 { exit }' "$WORK/swaps" | sort -n | tr '\n' ' ')
-  read -r _ _ rate _ <<<"$rates"
-  awk -v rate="$rate" 'BEGIN { exit !(rate >= 29.5 && rate <= 30.5) }' ||
-    fail "at half speed, $rate frames a second, the median of $rates"
-  echo "half speed: $rate frames a second, the median of $rates"
+  median_rate 30 || fail "at half speed, $RATE frames a second, the median of $RATES"
+  echo "half speed: $RATE frames a second, the median of $RATES"
   best=$(ls "$XDG_DATA_HOME"/eggquest/best-*-50.keys) || fail "no best kept for half speed"
   cd "$GAME_DIR" && replay "$best" --trace "$WORK/trace"
   played_through "$WORK/trace"
