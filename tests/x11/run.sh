@@ -11,7 +11,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY
 
 # The sanitizer run preloads a library that keeps what SDL loads at run time loaded to the end.
-PRELOAD=(env ${GAME_PRELOAD:+"LD_PRELOAD=$GAME_PRELOAD"})
+without_fake_hardware() { PRELOAD=(env ${GAME_PRELOAD:+"LD_PRELOAD=$GAME_PRELOAD"}); }
+without_fake_hardware
 # start_game FOLDER [ENV ARGUMENTS...]: the game, started in FOLDER in the background, with the
 # options in GAME_ARGS.
 GAME_ARGS=()
@@ -508,7 +509,7 @@ settings) # The player's settings file: W, A and D walk and jump, the arrows sti
   played_through "$WORK/trace"
   # A bad line: named with its place, and the game plays on with the rest.
   printf 'jump = w, Zap\nspeed = 60\n' >"$XDG_CONFIG_HOME/eggquest/settings.txt"
-  PRELOAD=(env)
+  without_fake_hardware
   GAME_ARGS=()
   start_game "$FIXTURE_DIR"
   wait_until_playing
