@@ -17,9 +17,9 @@ int main(int argc, char* argv[]) {
   const std::string path = std::string(argv[1]) + "/built-in.txt";
   const std::string text =
       "# The game's own two levels, as it plays them when no level file is given.\n"
-      "# The chicken starts in row " + std::to_string(cellIndex(kStartY)) + ", column " +
-      std::to_string(cellIndex(kStartX)) + " of the first level, counting from 0.\n" +
-      writeLevels(builtInLevels());
+      "# The chicken starts in row " +
+      std::to_string(cellIndex(kStartY)) + ", column " + std::to_string(cellIndex(kStartX)) +
+      " of the first level, counting from 0.\n" + writeLevels(builtInLevels());
   if (!writeFile(path, std::vector<std::uint8_t>(text.begin(), text.end()))) {
     std::fprintf(stderr, "make_levels: cannot write %s\n", path.c_str());
     return 1;
