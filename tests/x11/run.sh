@@ -132,6 +132,16 @@ median_rate() {
   read -r _ _ RATE _ <<<"$RATES"
   awk -v rate="$RATE" -v fps="$1" 'BEGIN { exit !(rate >= fps - 1 && rate <= fps + 1) }'
 }
+# own_x_server SIZE WHAT [PREFIX...]: an X server of the case's own, started through PREFIX, in
+# DISPLAY. No reset when the last client leaves: a game connecting just then would find no display.
+own_x_server() {
+  local size=$1 what=$2
+  shift 2
+  "$@" Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
+  ENDED_AT_EXIT+=($!)
+  poll 10 test -s "$WORK/display" || fail "no X server for $what"
+  export DISPLAY=:$(cat "$WORK/display")
+}
 # above ROW: the chicken's magenta half begins above ROW (its top, in CHICKEN_TOP).
 above() { chicken_box && CHICKEN_TOP=${BASH_REMATCH[3]} && [ "$CHICKEN_TOP" -lt "$1" ]; }
 
@@ -240,13 +250,17 @@ pace) # 60 game frames a second whatever the display's refresh rate; at 60 Hz on
   # 15, too close to two refreshes at 144 Hz to measure the loop rather than the rasterizer.
   cmake --install "$BUILD_DIR" --prefix "$WORK/local" >"$WORK/stderr" || fail "cmake --install failed"
   rm "$WORK"/local/share/games/eggquest/*.tga
+  # A frame rate is a measurement of time, which a busy machine's other processes take their
+  # share of: the game, and the X server each frame is sent to, run at real-time priority where
+  # the system grants it (as root).
+  realtime=()
+  ! chrt -f 10 true 2>/dev/null || realtime=(chrt -f 10)
+  own_x_server 1024x768 "the game's frames" "${realtime[@]}"
   for run in "144 $EGGQUEST" "120 $EGGQUEST" "60 $EGGQUEST" "0 $EGGQUEST" \
     "144 $WORK/local/bin/eggquest"; do
     read -r hz EGGQUEST <<<"$run"
     with_fake_hardware FAKE_REFRESH_HZ="$hz"
-    # A frame rate is a measurement of time, which a busy machine's other processes take their
-    # share of: the game runs at real-time priority where the system grants it (as root).
-    ! chrt -f 10 true 2>/dev/null || PRELOAD=(chrt -f 10 "${PRELOAD[@]}")
+    PRELOAD=("${realtime[@]}" "${PRELOAD[@]}")
     start_game "$WORK"
     wait_until_playing
     wait_frames 360
@@ -310,11 +324,7 @@ gamepad) # A pad walks, jumps and ends the game as the keys do, merged with the 
 fullscreen) # F11 and Alt+Enter switch to filling the screen and back, and --fullscreen starts so:
   # the picture at 4:3 between black bars, which scaled back is the windowed picture. On a wide
   # screen of the case's own, with a window manager: a bare X server grants no fullscreen.
-  # No reset when the last client leaves: a game connecting just then would find no display.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WORK/display" 2>/dev/null &
-  ENDED_AT_EXIT+=($!)
-  poll 10 test -s "$WORK/display" || fail "no X server for the wide screen"
-  export DISPLAY=:$(cat "$WORK/display")
+  own_x_server 1280x800 "the wide screen"
   # Ready once it runs its start-up command: a window mapped earlier may be left unmanaged.
   openbox --sm-disable --startup "touch $WORK/managing" >/dev/null 2>&1 &
   ENDED_AT_EXIT+=($!)
@@ -493,8 +503,12 @@ settings) # The player's settings file: W, A and D walk and jump, the arrows sti
   press_escape
   # Half speed on a 60 Hz display: 30 frames a second, and the playthrough to its egg in the same
   # frames, its best kept apart for the speed and replayed to every recorded position.
+  # A measurement of time: real-time priority as in the pace case.
+  realtime=()
+  ! chrt -f 10 true 2>/dev/null || realtime=(chrt -f 10)
+  own_x_server 1024x768 "the half-speed game" "${realtime[@]}"
   with_fake_hardware FAKE_REFRESH_HZ=60 FAKE_KEYS="$PLAYTHROUGH"
-  ! chrt -f 10 true 2>/dev/null || PRELOAD=(chrt -f 10 "${PRELOAD[@]}")
+  PRELOAD=("${realtime[@]}" "${PRELOAD[@]}")
   rm "$XDG_CONFIG_HOME/eggquest/settings.txt"
   GAME_ARGS=(--mute --time-trial --speed 50)
   start_game "$FIXTURE_DIR"
