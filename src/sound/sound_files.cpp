@@ -1,6 +1,7 @@
 // The desktop's sound: SDL_mixer loaded when the sound starts, the device opened quietly, and the
 // WAV files that make_sounds drew at build time read from the working directory, beside the
 // images.
+#include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -63,6 +64,11 @@ bool openSoundDevice(const Mixer& mixer) {
   const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
   const bool quieted = keptError >= 0 && nowhere >= 0 && dup2(nowhere, STDERR_FILENO) >= 0;
   const bool opened = mixer.openAudio(kSampleRate, AUDIO_S16SYS, kMono, kChunkSamples) == 0;
+  if (!opened) {
+    // The driver SDL started stays behind a failed open, and ALSA's polls for new devices every
+    // second in a thread of its own for the rest of the game: a game without sound keeps none.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
   std::fflush(stderr);
   if (quieted) {
     dup2(keptError, STDERR_FILENO);

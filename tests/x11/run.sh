@@ -237,11 +237,17 @@ mute) # The real game: held Up's jump is heard; with --mute the sound device is 
   press_escape
   [ ! -e "$WORK/muted.raw" ] || fail "--mute opened the sound device"
   ;;
-no_sound_device) # Where SDL has no sound device, the game plays and ends exactly as it did.
+no_sound_device) # Where SDL has no sound device, the game plays and ends exactly as it did; where
+  # a driver starts but its device does not open, no thread of SDL's sound is left running.
   cd "$GAME_DIR" && SDL_AUDIODRIVER=no_such_driver replay "$PLAYTHROUGH" --trace "$WORK/trace"
   played_through "$WORK/trace"
   start_game "$GAME_DIR" SDL_AUDIODRIVER=no_such_driver
   wait_until_playing
+  press_escape
+  start_game "$GAME_DIR" SDL_AUDIODRIVER=alsa AUDIODEV=eggquest_has_no_such_device
+  wait_until_playing
+  threads=$(cat /proc/"$GAME_PID"/task/*/comm)
+  ! grep -q '^SDL' <<<"$threads" || fail "the game keeps SDL's sound threads:" $threads
   press_escape
   ;;
 pace) # 60 game frames a second whatever the display's refresh rate; at 60 Hz one every refresh;
